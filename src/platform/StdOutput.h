@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kestrix::platform {
+
+// The process's standard output, owned: closed when the object goes away.
+class TStdOutput {
+ public:
+  // Raises EKestrixError with the system's message when the process has
+  // no usable standard output.
+  TStdOutput();
+  ~TStdOutput();
+  TStdOutput(const TStdOutput&) = delete;
+  TStdOutput& operator=(const TStdOutput&) = delete;
+
+  // True when standard output is an interactive console or terminal.
+  bool IsConsole() const { return Console; }
+  // Console only: shows the text in the console's own encoding.
+  bool WriteConsoleText(const std::u16string& Text);
+  // Redirected output only: writes the bytes unchanged, all of them.
+  bool WriteBytes(const void* Data, std::size_t Count);
+
+ private:
+  std::intptr_t Handle;
+  bool Console = false;
+};
+
+// Last-resort report when standard output is unusable: the text, then CR LF.
+void WriteStdError(const std::string& Text);
+
+}  // namespace kestrix::platform

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/FileStream.h"
+
+namespace kestrix::test {
+
+using TBytes = std::vector<std::uint8_t>;
+
+// A stream over bytes in memory that can deliver its data in short pieces
+// and counts what it is asked for.
+class TMemoryStream final : public platform::TStream {
+ public:
+  explicit TMemoryStream(TBytes Bytes, std::int64_t MaxPiece = 0)
+      : Data(std::move(Bytes)), Piece(MaxPiece) {}
+  void Seek(std::int64_t NewPosition) override { Position = NewPosition; }
+  std::int64_t Read(void* Buffer, std::int64_t Count) override;
+
+  std::vector<std::int64_t> Requests;  // the Count of every Read
+  std::int64_t BytesDelivered = 0;
+
+ private:
+  TBytes Data;
+  std::int64_t Piece;  // 0: deliver all that is asked for
+  std::int64_t Position = 0;
+};
+
+// A folder of its own below the system's temporary folder, removed again
+// with everything in it.
+class TTempFolder {
+ public:
+  TTempFolder();
+  ~TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return Root; }
+  // Writes the bytes to a file below the folder and returns its full path.
+  std::filesystem::path Write(const std::string& Name, const TBytes& Bytes) const;
+
+ private:
+  std::filesystem::path Root;
+};
+
+std::u16string ToU16(const std::filesystem::path& Path);
+TBytes ReadFileBytes(const std::filesystem::path& Path);
+
+// The parts of a first frame with a LAME tag, to be changed by a test
+// before Build(). The defaults are an MPEG-1 Layer III joint-stereo frame
+// at 128 kbit/s and 44100 Hz (417 bytes) with an "Info" header.
+struct TTagFileBuilder {
+  TBytes Prefix;  // bytes before the frame (an ID3v2 tag)
+  std::uint8_t Header[4] = {0xFF, 0xFB, 0x90, 0x64};
+  std::int64_t XingOffset = 36;
+  std::string Magic = "Info";
+  std::int64_t FrameLength = 417;
+  TBytes Tag = TBytes(37, 0);         // Xing offsets 119..155
+  TBytes Music = TBytes(2000, 0x55);  // bytes after the first frame
+  bool FixCRCs = true;                // store the right music length and both CRCs
+
+  // Convenience setters for the tag bytes, by index into the 37 bytes.
+  TTagFileBuilder& Version(const std::string& EncoderVersion);  // up to 9 bytes from index 1
+  TTagFileBuilder& Set(std::size_t Index, std::initializer_list<std::uint8_t> Bytes);
+
+  TBytes Build() const;
+};
+
+// ID3v2 header of 10 bytes announcing Size bytes (synchsafe), then Size zero bytes.
+TBytes Id3v2Tag(std::uint32_t Size, bool Footer = false);
+
+}  // namespace kestrix::test
