@@ -1,1 +1,59 @@
-// placeholder
+#include "console/Banner.h"
+
+#include "console/VerUtils.h"
+#include "console/WideConsole.h"
+
+namespace kestrix {
+
+namespace {
+
+constexpr const char16_t* UsageLines[] = {
+    u"Usage: Kestrix [--recursive] <filename|folder>",
+    u"       Wildcards are supported in the filename",
+};
+
+constexpr const char16_t* NoteLines[] = {
+    u"Notes:",
+    u"- The LAME version string in the LAME tag is only five characters",
+    u"  long, so version numbers such as 3.93.1 are truncated.",
+    u"- The preset field is only written by LAME version 3.93 and higher",
+    u"  and some later compiles of version 3.90.3.  For files where the",
+    u"  preset was not written by the encoder, an attempt will be made",
+    u"  to guess the preset, based on the following fields: bitrate,",
+    u"  quality, encoding method, noise shaping, stereo mode, ATH type",
+    u"  and lowpass.",
+    u"- The ReplayGain fields are only written by LAME version 3.94 and",
+    u"  higher.",
+    u"- The MP3Gain field in the LAME tag is not written by any current",
+    u"  implementations of MP3Gain.",
+};
+
+std::u16string Lookup(const char16_t* Key, const std::u16string& ExeName) {
+  return GetVersionInfoString(Key, ExeName, 0, 0);
+}
+
+}  // namespace
+
+void ShowBanner(const std::u16string& ExeName) {
+  const std::u16string productName = Lookup(u"ProductName", ExeName);
+  const std::u16string description = Lookup(u"FileDescription", ExeName);
+  PrintFormatLine(u"%s - %s", {productName, description});
+  PrintFormatLine(u"Copyright %s", {Lookup(u"LegalCopyright", ExeName)});
+  const std::u16string version = Lookup(u"ProductVersion", ExeName);
+  const std::u16string compileDate = Lookup(u"CompileDate", ExeName);
+  PrintFormatLine(u"Release %s, compiled %s", {version, compileDate});
+}
+
+void ShowUsage() {
+  for (const char16_t* line : UsageLines) {
+    PrintLine(line);
+  }
+}
+
+void ShowNotes() {
+  for (const char16_t* line : NoteLines) {
+    PrintLine(line);
+  }
+}
+
+}  // namespace kestrix

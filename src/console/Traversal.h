@@ -1,0 +1,27 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace kestrix {
+
+// What one walk remembers across its folders.
+struct TWalk {
+  bool Recursive = false;
+  int FailedFiles = 0;  // files whose report ended in an error line
+  std::set<platform::TFolderId> VisitedFolders;
+};
+
+// Reports every file that Path (a file, a mask with * and ?, or a folder)
+// matches, and with a recursive walk the same in every folder below, depth
+// first. True when any file matched.
+bool ProcessPath(const std::u16string& Path, TWalk& Walk);
+
+// Path operations of the walk; the delimiters are the platform's.
+std::u16string AddTrailingSeparator(const std::u16string& Path);
+std::u16string DirectoryPart(const std::u16string& Path);
+std::u16string NamePart(const std::u16string& Path);
+
+}  // namespace kestrix

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/StdOutput.h"
+
+namespace kestrix {
+
+// Every line of output ends with CR LF, also when redirected.
+inline constexpr std::u16string_view LineEnd = u"\r\n";
+
+// One argument of a format: an integer, UTF-16 text or 8-bit text (which
+// is widened by the active code page).
+class TFormatArg {
+ public:
+  enum class TKind { Integer, Wide, Narrow };
+
+  TFormatArg(std::int64_t Value) : Kind(TKind::Integer), Integer(Value) {}
+  TFormatArg(std::u16string_view Value) : Kind(TKind::Wide), Wide(Value) {}
+  TFormatArg(const std::u16string& Value) : Kind(TKind::Wide), Wide(Value) {}
+  TFormatArg(const char16_t* Value) : Kind(TKind::Wide), Wide(Value) {}
+  TFormatArg(const std::string& Value) : Kind(TKind::Narrow), Narrow(Value) {}
+
+  // The text a directive with this conversion and precision (-1: none) makes.
+  std::u16string Render(char16_t Conversion, int Precision) const;
+
+ private:
+  TKind Kind;
+  std::int64_t Integer = 0;
+  std::u16string_view Wide;
+  std::string_view Narrow;
+};
+
+using TFormatArgs = std::initializer_list<TFormatArg>;
+
+// Replaces the directives %s, %d and %x (with an optional precision such as
+// %.4x: at least that many digits) by the arguments in order; "%%" is "%".
+std::u16string FormatText(std::u16string_view Format, TFormatArgs Args);
+
+// What a terminal is given of a text: control characters and lone
+// surrogates become U+FFFD, so no file name or tag byte can drive it.
+std::u16string ConsoleSafeText(std::u16string_view Text);
+
+// UTF-16 code units as little-endian bytes.
+std::string Utf16LEBytes(std::u16string_view Text);
+
+// Standard output for UTF-16 text: shown as text on a terminal, written as
+// UTF-16LE bytes without a byte-order mark when redirected.
+class TWideStdOut {
+ public:
+  TWideStdOut() = default;
+
+  bool IsConsole() const { return Output.IsConsole(); }
+  // The whole text in one write, without a line end.
+  bool Write(std::u16string_view Text);
+  // The text and its line end in one write.
+  bool WriteLine(std::u16string_view Text);
+  bool WriteFormatLine(std::u16string_view Format, TFormatArgs Args);
+
+ private:
+  platform::TStdOutput Output;
+};
+
+// The program's one writer; empty before the main routine creates it and
+// after it frees it, when the print operations write nothing.
+extern std::unique_ptr<TWideStdOut> StdOut;
+
+bool PrintLine(std::u16string_view Text = {});
+bool PrintFormatLine(std::u16string_view Format, TFormatArgs Args);
+// "ERROR: <message>".
+void PrintError(const std::exception& Error);
+
+}  // namespace kestrix
