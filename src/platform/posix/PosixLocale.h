@@ -11,9 +11,11 @@ namespace kestrix::platform::posix {
 
 class TUserLocale {
  public:
-  // Category is a mask such as LC_CTYPE_MASK; a locale the system cannot
+  // CategoryMask is a mask such as LC_CTYPE_MASK; the empty Name means the
+  // one the environment gives each category. A locale the system cannot
   // load counts as the C locale.
-  explicit TUserLocale(int CategoryMask) : Handle(newlocale(CategoryMask, "", nullptr)) {}
+  explicit TUserLocale(int CategoryMask, const char* Name = "")
+      : Handle(newlocale(CategoryMask, Name, nullptr)) {}
   ~TUserLocale() {
     if (Handle != nullptr) {
       freelocale(Handle);
@@ -44,5 +46,16 @@ class TUserLocale {
 
 // True for the names the C libraries give UTF-8 ("UTF-8", "utf8", ...).
 bool IsUtf8Codeset(const std::string& Codeset);
+
+// Text of a locale item, from the locale's own character set to UTF-16.
+// Bytes that set cannot convert are read as ISO-8859-1.
+std::u16string DecodeLocaleText(const std::string& Bytes, const std::string& Codeset);
+
+// The numeric locale's separators as it has them, read afresh on every call.
+struct TLocaleSeparators {
+  std::u16string Thousands;
+  std::u16string Decimal;
+};
+TLocaleSeparators ReadLocaleSeparators();
 
 }  // namespace kestrix::platform::posix
