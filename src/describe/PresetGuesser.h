@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,11 +26,34 @@ struct TPresetRow {
 
 extern const std::array<TPresetRow, 43> PresetTable;
 
+// The tag values a row is compared with.
+struct TPresetValues {
+  std::uint8_t Bitrate;
+  std::uint8_t Quality;
+  std::uint8_t EncodingMethod;
+  std::uint8_t NoiseShaping;
+  std::uint8_t StereoMode;
+  std::uint8_t ATHType;
+  std::uint8_t LowpassByte;  // units of 100 Hz, as stored
+};
+
+struct TPresetGuess {
+  std::uint8_t Index = NoPresetGuess;
+  bool Modified = false;  // matched everything but the bitrate
+};
+
 // The guess index for the tag's version text and values. Modified becomes
 // true when the guess matched everything but the bitrate.
 std::uint8_t GuessPreset(const std::string& Version, std::uint8_t Bitrate, std::uint8_t Quality,
                          std::uint8_t EncodingMethod, std::uint8_t NoiseShaping,
                          std::uint8_t StereoMode, std::uint8_t ATHType, std::uint8_t LowpassByte,
                          bool& Modified);
+
+// The search steps of GuessPreset over any rows, so their rules can be
+// checked on tables that the real one cannot express.
+TPresetGuess MatchGroup(const TPresetRow* Rows, std::size_t RowCount, unsigned Group,
+                        const TPresetValues& Values);
+TPresetGuess MatchTwoGroups(const TPresetRow* Rows, std::size_t RowCount, unsigned FirstGroup,
+                            unsigned SecondGroup, const TPresetValues& Values);
 
 }  // namespace kestrix
