@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/StdOutput.h"
 
@@ -20,7 +21,8 @@ class TFormatArg {
  public:
   enum class TKind { Integer, Wide, Narrow };
 
-  TFormatArg(std::int64_t Value) : Kind(TKind::Integer), Integer(Value) {}
+  template <typename TInteger, std::enable_if_t<std::is_integral_v<TInteger>, int> = 0>
+  TFormatArg(TInteger Value) : Kind(TKind::Integer), Integer(static_cast<std::int64_t>(Value)) {}
   TFormatArg(std::u16string_view Value) : Kind(TKind::Wide), Wide(Value) {}
   TFormatArg(const std::u16string& Value) : Kind(TKind::Wide), Wide(Value) {}
   TFormatArg(const char16_t* Value) : Kind(TKind::Wide), Wide(Value) {}

@@ -1,0 +1,61 @@
+#include "console/WideConsole.h"
+
+#include <gtest/gtest.h>
+
+#include "console/Traversal.h"
+
+namespace kestrix {
+namespace {
+
+TEST(FormatText, FillsDirectivesInOrder) {
+  EXPECT_EQ(FormatText(u"Tag revision:       %d", {3}), u"Tag revision:       3");
+  EXPECT_EQ(FormatText(u"%d %d", {-7, 0}), u"-7 0");
+  EXPECT_EQ(FormatText(u"%s\\%.4x%.4x\\%s", {std::string("\\StringFileInfo"), 0x809, 0x4E4,
+                                             std::u16string(u"ProductName")}),
+            u"\\StringFileInfo\\080904E4\\ProductName");
+  EXPECT_EQ(FormatText(u"%.4x", {0xABCDE}), u"ABCDE");
+  EXPECT_EQ(FormatText(u"100%% %s", {std::u16string(u"\u20AC")}), u"100% \u20AC");
+}
+
+TEST(FormatText, LeavesUnknownOrUnfilledDirectivesAlone) {
+  EXPECT_EQ(FormatText(u"%q %s %", {}), u"%q %s %");
+}
+
+TEST(FormatText, WidensEightBitTextThroughTheCodePage) {
+  EXPECT_EQ(FormatText(u"ERROR: %s", {std::string("Cannot open file /x")}),
+            u"ERROR: Cannot open file /x");
+}
+
+TEST(ConsoleSafeText, ReplacesControlsAndLoneSurrogates) {
+  EXPECT_EQ(ConsoleSafeText(u"a\x1B[31mb\x07\x7F\x85\u00A0"),
+            u"a\uFFFD[31mb\uFFFD\uFFFD\uFFFD\u00A0");
+  EXPECT_EQ(ConsoleSafeText(u"\r\n\t"), u"\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(ConsoleSafeText(u"x\xDC80y\xD83D"), u"x\uFFFDy\uFFFD");
+  EXPECT_EQ(ConsoleSafeText(u"\U0001F600 \u00E9"), u"\U0001F600 \u00E9");
+}
+
+TEST(Utf16LEBytes, PutsTheLowByteFirst) {
+  EXPECT_EQ(Utf16LEBytes(u"A\u20AC\r\n"), std::string("A\0\xAC\x20\r\0\n\0", 8));
+}
+
+TEST(PrintOperations, WriteNothingWithoutAWriter) {
+  ASSERT_EQ(StdOut, nullptr);
+  EXPECT_FALSE(PrintLine(u"x"));
+  EXPECT_FALSE(PrintFormatLine(u"%d", {1}));
+}
+
+#ifndef _WIN32
+TEST(PathParts, SplitAtTheLastSeparator) {
+  EXPECT_EQ(DirectoryPart(u"/music/a/*.mp3"), u"/music/a/");
+  EXPECT_EQ(NamePart(u"/music/a/*.mp3"), u"*.mp3");
+  EXPECT_EQ(DirectoryPart(u"name"), u"");
+  EXPECT_EQ(NamePart(u"name"), u"name");
+  EXPECT_EQ(NamePart(u"/music/"), u"");
+  EXPECT_EQ(AddTrailingSeparator(u""), std::u16string(1, platform::FolderSeparator));
+  EXPECT_EQ(AddTrailingSeparator(u"/a/"), u"/a/");
+  EXPECT_EQ(AddTrailingSeparator(u"/a"), u"/a/");
+}
+#endif
+
+}  // namespace
+}  // namespace kestrix
