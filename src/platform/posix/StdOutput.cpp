@@ -1,1 +1,66 @@
-// placeholder
+#include "platform/StdOutput.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/CodePage.h"
+#include "platform/KestrixError.h"
+
+namespace kestrix::platform {
+
+namespace {
+
+constexpr char LineEnd[] = "\r\n";
+
+// Writes every byte, going on after short and interrupted writes.
+bool WriteAll(int Fd, const void* Data, std::size_t Count) {
+  const auto* next = static_cast<const char*>(Data);
+  while (Count > 0) {
+    const ssize_t written = ::write(Fd, next, Count);
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      return false;
+    }
+    next += written;
+    Count -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+int Descriptor(std::intptr_t Handle) {
+  return static_cast<int>(Handle);
+}
+
+}  // namespace
+
+TStdOutput::TStdOutput() : Handle(STDOUT_FILENO) {
+  if (::fcntl(STDOUT_FILENO, F_GETFD) == -1) {
+    throw EKestrixError(std::string("Standard output is not available: ") + std::strerror(errno));
+  }
+  Console = ::isatty(STDOUT_FILENO) == 1;
+}
+
+TStdOutput::~TStdOutput() {
+  ::close(Descriptor(Handle));
+}
+
+bool TStdOutput::WriteConsoleText(const std::u16string& Text) {
+  const std::string bytes = Narrow(Text);
+  return WriteAll(Descriptor(Handle), bytes.data(), bytes.size());
+}
+
+bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
+  return WriteAll(Descriptor(Handle), Data, Count);
+}
+
+void WriteStdError(const std::string& Text) {
+  const std::string line = Text + LineEnd;
+  WriteAll(STDERR_FILENO, line.data(), line.size());
+}
+
+}  // namespace kestrix::platform
