@@ -1,1 +1,536 @@
-// placeholder
+#include "reader/BasicKestrixReader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "describe/PresetGuesser.h"
+#include "platform/CodePage.h"
+#include "platform/KestrixError.h"
+#include "reader/CRC16.h"
+
+namespace kestrix {
+
+namespace {
+
+// Offsets counted from the first byte of the "Xing"/"Info" magic.
+constexpr std::int64_t TagOffset = 119;  // the 37 tag bytes start here
+constexpr std::int64_t TagSize = static_cast<std::int64_t>(sizeof(TRawTagData));
+constexpr std::int64_t TagEnd = TagOffset + TagSize;  // 156
+constexpr std::int64_t InfoTagCRCSize = 2;
+// The tag CRC covers the frame up to its own two bytes.
+constexpr std::int64_t InfoTagCRCOffset = TagEnd - InfoTagCRCSize;  // 154
+
+constexpr std::size_t MagicSize = 4;
+constexpr std::string_view XingMagic = "Xing";
+constexpr std::string_view InfoMagic = "Info";
+
+// ID3v2 header: "ID3", two version bytes, flags, four synchsafe size bytes.
+constexpr std::size_t Id3HeaderSize = 10;
+constexpr std::string_view Id3Magic = "ID3";
+constexpr std::size_t Id3FlagsIndex = 5;
+constexpr unsigned Id3FooterFlagBit = 4;
+constexpr std::size_t Id3SizeIndex = 6;
+constexpr int SynchsafeBitsPerByte = 7;
+constexpr std::int64_t Id3FooterSize = 10;
+
+// MPEG audio frame header fields.
+constexpr std::size_t FrameHeaderSize = 4;
+constexpr std::uint8_t SyncByte = 0xFF;
+constexpr std::uint8_t SyncMask = 0xE0;
+constexpr unsigned LayerIII = 1;
+constexpr unsigned FreeFormatIndex = 0;
+constexpr unsigned BadBitrateIndex = 15;
+constexpr unsigned ReservedSampleRateIndex = 3;
+constexpr unsigned VersionMPEG25 = 0;
+constexpr unsigned VersionMPEG1 = 3;
+constexpr unsigned ChannelModeMono = 3;
+
+// Layer III bytes per frame: Coefficient * bitrate (kbit/s) / sample rate.
+constexpr std::int64_t MPEG1Coefficient = 144000;
+constexpr std::int64_t LowRateCoefficient = 72000;  // MPEG-2 and MPEG-2.5
+
+// kbit/s by bitrate index 1..14; index 0 is free format.
+constexpr std::array<std::int64_t, 15> MPEG1Bitrates = {0,   32,  40,  48,  56,  64,  80, 96,
+                                                        112, 128, 160, 192, 224, 256, 320};
+constexpr std::array<std::int64_t, 15> LowRateBitrates = {0,  8,  16, 24,  32,  40,  48, 56,
+                                                          64, 80, 96, 112, 128, 144, 160};
+
+// Hz by sample-rate index 0..2.
+constexpr std::array<std::int64_t, 3> MPEG1SampleRates = {44100, 48000, 32000};
+constexpr std::array<std::int64_t, 3> MPEG2SampleRates = {22050, 24000, 16000};
+constexpr std::array<std::int64_t, 3> MPEG25SampleRates = {11025, 12000, 8000};
+
+// The Xing header follows the 4 header bytes and the side information.
+struct TXingOffsets {
+  std::int64_t Stereo;
+  std::int64_t Mono;
+};
+constexpr TXingOffsets MPEG1XingOffsets = {36, 21};
+constexpr TXingOffsets LowRateXingOffsets = {21, 13};
+
+// Indexes into the tag's EncoderVersion bytes.
+constexpr std::size_t EncoderStringSize = 4;
+constexpr std::size_t VersionIndex = 4;
+constexpr std::size_t VersionSize = 5;
+constexpr std::size_t LongVersionSize = 16;
+// Index of EncoderVersion in the tag record.
+constexpr std::size_t EncoderVersionTagIndex = 1;
+
+constexpr int BigEndianBitsPerByte = 8;
+constexpr float IntegerPeakScale = 8388608.0f;  // 2 to the 23rd: the integer peak of 1.0
+// Tags before this version store the peak as a little-endian float.
+constexpr std::string_view FirstIntegerPeakVersion = "3.94b";
+
+constexpr std::uint8_t LowNibble = 0x0F;
+constexpr unsigned NibbleBits = 4;
+// FlagsATH bits.
+constexpr unsigned NSPsyTuneBit = 4;
+constexpr unsigned NSSafeJointBit = 5;
+constexpr unsigned NoGapContinuedBit = 6;
+constexpr unsigned NoGapContinuationBit = 7;
+// Misc bits: source frequency 7-6, unwise 5, stereo mode 4-2, noise shaping 1-0.
+constexpr unsigned SourceSampleFreqShift = 6;
+constexpr unsigned UnwiseSettingsBit = 5;
+constexpr unsigned StereoModeShift = 2;
+constexpr std::uint8_t StereoModeMask = 7;
+constexpr std::uint8_t NoiseShapingMask = 3;
+// Surround info is bits 13-11 of the preset word, so 5-3 of its first byte.
+constexpr unsigned SurroundShift = 3;
+constexpr std::uint8_t SurroundMask = 7;
+constexpr std::uint16_t PresetMask = 0x07FF;  // bits 10-0
+constexpr std::uint8_t MP3GainMagnitudeMask = 0x7F;
+constexpr unsigned MP3GainSignBit = 7;
+
+std::string TextUpTo(const std::uint8_t* Bytes, std::size_t MaxLength) {
+  const std::uint8_t* end = std::find(Bytes, Bytes + MaxLength, 0);
+  return std::string(Bytes, end);
+}
+
+bool HasMagic(const std::uint8_t* Bytes, std::int64_t Count, std::string_view Magic) {
+  return Count == static_cast<std::int64_t>(Magic.size()) &&
+         std::memcmp(Bytes, Magic.data(), Magic.size()) == 0;
+}
+
+// --- Version texts ------------------------------------------------------
+
+int CompareOrdinal(std::string_view A, std::string_view B) {
+  const std::size_t common = std::min(A.size(), B.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const auto a = static_cast<unsigned char>(A[i]);
+    const auto b = static_cast<unsigned char>(B[i]);
+    if (a != b) {
+      return a < b ? -1 : 1;
+    }
+  }
+  if (A.size() == B.size()) {
+    return 0;
+  }
+  return A.size() < B.size() ? -1 : 1;
+}
+
+bool IsDigit(char C) {
+  return C >= '0' && C <= '9';
+}
+
+// Consumes a run of digits from the front of Text; empty when there is none.
+std::string_view TakeDigits(std::string_view& Text) {
+  std::size_t length = 0;
+  while (length < Text.size() && IsDigit(Text[length])) {
+    ++length;
+  }
+  const std::string_view digits = Text.substr(0, length);
+  Text.remove_prefix(length);
+  return digits;
+}
+
+// "digits.digits rest"; false for any other form.
+struct TVersionParts {
+  std::string_view Major;
+  std::string_view Minor;
+  std::string_view Rest;
+};
+
+bool SplitVersion(std::string_view Text, TVersionParts& Parts) {
+  Parts.Major = TakeDigits(Text);
+  if (Parts.Major.empty() || Text.empty() || Text.front() != '.') {
+    return false;
+  }
+  Text.remove_prefix(1);
+  Parts.Minor = TakeDigits(Text);
+  Parts.Rest = Text;
+  return !Parts.Minor.empty();
+}
+
+// Compares digit runs by value, whatever their length.
+int CompareNumbers(std::string_view A, std::string_view B) {
+  const auto withoutLeadingZeros = [](std::string_view digits) {
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string_view::npos ? std::string_view() : digits.substr(first);
+  };
+  A = withoutLeadingZeros(A);
+  B = withoutLeadingZeros(B);
+  if (A.size() != B.size()) {
+    return A.size() < B.size() ? -1 : 1;
+  }
+  return CompareOrdinal(A, B);
+}
+
+// --- Frame header -------------------------------------------------------
+
+struct TFrameFields {
+  unsigned Version;
+  unsigned Layer;
+  unsigned BitrateIndex;
+  unsigned SampleRateIndex;
+  unsigned Padding;
+  unsigned ChannelMode;
+};
+
+TFrameFields SplitFrameHeader(const std::uint8_t* Header) {
+  TFrameFields fields{};
+  fields.Version = (Header[1] >> 3) & 3u;
+  fields.Layer = (Header[1] >> 1) & 3u;
+  fields.BitrateIndex = Header[2] >> 4;
+  fields.SampleRateIndex = (Header[2] >> 2) & 3u;
+  fields.Padding = (Header[2] >> 1) & 1u;
+  fields.ChannelMode = Header[3] >> 6;
+  return fields;
+}
+
+// The reserved version value is read like MPEG-2.
+const std::array<std::int64_t, 3>& SampleRatesOf(unsigned Version) {
+  if (Version == VersionMPEG1) {
+    return MPEG1SampleRates;
+  }
+  return Version == VersionMPEG25 ? MPEG25SampleRates : MPEG2SampleRates;
+}
+
+std::int64_t FrameLengthOf(const TFrameFields& Fields) {
+  const bool mpeg1 = Fields.Version == VersionMPEG1;
+  const std::int64_t bitrate = (mpeg1 ? MPEG1Bitrates : LowRateBitrates)[Fields.BitrateIndex];
+  const std::int64_t sampleRate = SampleRatesOf(Fields.Version)[Fields.SampleRateIndex];
+  const std::int64_t coefficient = mpeg1 ? MPEG1Coefficient : LowRateCoefficient;
+  // Integer division of these positive values is the floor of the quotient.
+  return bitrate * coefficient / sampleRate + Fields.Padding;
+}
+
+std::int64_t XingOffsetOf(const TFrameFields& Fields) {
+  const TXingOffsets& offsets =
+      Fields.Version == VersionMPEG1 ? MPEG1XingOffsets : LowRateXingOffsets;
+  return Fields.ChannelMode == ChannelModeMono ? offsets.Mono : offsets.Stereo;
+}
+
+// Pre-3.94b tags hold the peak as an IEEE single in little-endian order.
+float LittleEndianSingle(const std::uint8_t* Bytes) {
+  std::uint32_t bits = 0;
+  for (int i = 3; i >= 0; --i) {
+    bits = (bits << BigEndianBitsPerByte) | Bytes[i];
+  }
+  float value = 0.0f;
+  static_assert(sizeof(value) == sizeof(bits), "the peak is a 32-bit single");
+  std::memcpy(&value, &bits, sizeof(value));
+  return value;
+}
+
+std::uint16_t BigEndianWord(const std::uint8_t* Bytes) {
+  return static_cast<std::uint16_t>(BytesToInt(Bytes, 1, BigEndianBitsPerByte));
+}
+
+}  // namespace
+
+std::uint32_t BytesToInt(const std::uint8_t* Bytes, int LastIndex, int BitsPerByte) {
+  std::uint32_t result = 0;
+  for (int i = 0; i <= LastIndex; ++i) {
+    result |= static_cast<std::uint32_t>(Bytes[i]) << ((LastIndex - i) * BitsPerByte);
+  }
+  return result;
+}
+
+bool IsBitSet(std::uint8_t Value, unsigned Bit) {
+  constexpr unsigned BitNumberMask = 7;
+  return ((Value >> (Bit & BitNumberMask)) & 1u) != 0;
+}
+
+bool ParseFrameHeader(const std::uint8_t* Header, std::size_t Size, std::int64_t& FrameLength,
+                      std::int64_t& XingOffset, bool& FreeFormat) {
+  FrameLength = 0;
+  XingOffset = 0;
+  FreeFormat = false;
+  if (Size != FrameHeaderSize || Header[0] != SyncByte || (Header[1] & SyncMask) != SyncMask) {
+    return false;
+  }
+  const TFrameFields fields = SplitFrameHeader(Header);
+  if (fields.Layer != LayerIII) {
+    return false;
+  }
+  FreeFormat = fields.BitrateIndex == FreeFormatIndex;
+  if (fields.BitrateIndex == BadBitrateIndex || fields.SampleRateIndex == ReservedSampleRateIndex) {
+    return false;
+  }
+  if (!FreeFormat) {
+    FrameLength = FrameLengthOf(fields);
+  }
+  XingOffset = XingOffsetOf(fields);
+  return true;
+}
+
+TRawReplayGain DecodeReplayGain(const std::uint8_t* Bytes) {
+  constexpr unsigned SignBit = 1;
+  constexpr std::uint8_t ThreeBits = 7;
+  TRawReplayGain gain;
+  gain.NameCode = static_cast<std::uint8_t>(Bytes[0] >> 5);
+  gain.OriginatorCode = static_cast<std::uint8_t>((Bytes[0] >> 2) & ThreeBits);
+  gain.Negative = IsBitSet(Bytes[0], SignBit);
+  gain.Adjustment = static_cast<std::uint16_t>(((Bytes[0] & 1u) << 8) | Bytes[1]);
+  return gain;
+}
+
+int CompareVersionTexts(const std::string& A, const std::string& B) {
+  TVersionParts a;
+  TVersionParts b;
+  if (!SplitVersion(A, a) || !SplitVersion(B, b)) {
+    return CompareOrdinal(A, B);
+  }
+  if (const int major = CompareNumbers(a.Major, b.Major); major != 0) {
+    return major;
+  }
+  if (const int minor = CompareNumbers(a.Minor, b.Minor); minor != 0) {
+    return minor;
+  }
+  return CompareOrdinal(a.Rest, b.Rest);
+}
+
+// --- Construction -------------------------------------------------------
+
+TBasicKestrixReader::TBasicKestrixReader(const std::u16string& FileName, bool ComputeCRCs,
+                                         bool& TagFound) {
+  TagFound = true;
+  platform::TFileStream stream;
+  if (!stream.Open(FileName)) {
+    throw EKestrixError("Cannot open file " + platform::Narrow(FileName));
+  }
+  // The stream closes on every way out of here.
+  Read(stream, ComputeCRCs, TagFound);
+}
+
+TBasicKestrixReader::TBasicKestrixReader(platform::TStream& Stream, bool ComputeCRCs,
+                                         bool& TagFound) {
+  TagFound = true;
+  Read(Stream, ComputeCRCs, TagFound);
+}
+
+void TBasicKestrixReader::Read(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound) {
+  FramePosition = FindFirstFrame(Stream);
+
+  std::uint8_t header[FrameHeaderSize] = {};
+  Stream.Seek(FramePosition);
+  const std::int64_t headerRead = Stream.Read(header, FrameHeaderSize);
+  std::int64_t frameLength = 0;
+  bool freeFormat = false;
+  TagFound =
+      ParseFrameHeader(header, static_cast<std::size_t>(std::max<std::int64_t>(headerRead, 0)),
+                       frameLength, XingOffset, freeFormat);
+
+  if (TagFound) {
+    // A free-format frame gives no length to test against.
+    TagFound = XingOffset + TagEnd <= frameLength || freeFormat;
+  }
+  if (TagFound) {
+    std::uint8_t magic[MagicSize] = {};
+    Stream.Seek(FramePosition + XingOffset);
+    const std::int64_t magicRead = Stream.Read(magic, MagicSize);
+    TagFound = HasMagic(magic, magicRead, XingMagic) || HasMagic(magic, magicRead, InfoMagic);
+  }
+  if (TagFound) {
+    Stream.Seek(FramePosition + XingOffset + TagOffset);
+    TagFound = Stream.Read(&TagData, TagSize) == TagSize;
+  }
+  if (TagFound) {
+    // A stored tag CRC of 0 marks an encoder that wrote no tag.
+    TagFound = GetInfoTagCRC() != 0;
+  }
+  if (TagFound && ComputeCRCs) {
+    ComputeInfoTagCRC(Stream);
+    ComputeMusicCRC(Stream);
+  }
+}
+
+std::int64_t TBasicKestrixReader::FindFirstFrame(platform::TStream& Stream) {
+  std::uint8_t bytes[Id3HeaderSize] = {};
+  Stream.Seek(0);
+  if (Stream.Read(bytes, Id3HeaderSize) < static_cast<std::int64_t>(Id3HeaderSize)) {
+    return 0;
+  }
+  if (std::memcmp(bytes, Id3Magic.data(), Id3Magic.size()) != 0) {
+    return 0;
+  }
+  std::int64_t position =
+      static_cast<std::int64_t>(BytesToInt(bytes + Id3SizeIndex, 3, SynchsafeBitsPerByte)) +
+      static_cast<std::int64_t>(Id3HeaderSize);
+  if (IsBitSet(bytes[Id3FlagsIndex], Id3FooterFlagBit)) {
+    position += Id3FooterSize;
+  }
+  return position;
+}
+
+// --- CRCs ---------------------------------------------------------------
+
+std::uint16_t TBasicKestrixReader::ComputeInfoTagCRC(platform::TStream& Stream) {
+  Stream.Seek(FramePosition);
+  ActualInfoTagCRC = StreamCRC16(Stream, XingOffset + InfoTagCRCOffset);
+  return ActualInfoTagCRC;
+}
+
+std::uint16_t TBasicKestrixReader::ComputeMusicCRC(platform::TStream& Stream) {
+  // The stored music length counts from the first byte of the tag's frame.
+  const std::int64_t tagEndInFrame = XingOffset + TagEnd;
+  const std::int64_t count = static_cast<std::int64_t>(GetMusicLength()) - tagEndInFrame;
+  Stream.Seek(FramePosition + tagEndInFrame);
+  ActualMusicCRC = StreamCRC16(Stream, count);
+  return ActualMusicCRC;
+}
+
+// --- Accessors ----------------------------------------------------------
+
+std::string TBasicKestrixReader::GetEncoderString() const {
+  return TextUpTo(TagData.EncoderVersion, EncoderStringSize);
+}
+
+std::string TBasicKestrixReader::GetVersionString() const {
+  return TextUpTo(TagData.EncoderVersion + VersionIndex, VersionSize);
+}
+
+// Pre-3.90 encoders wrote a longer version text where the tag fields lie.
+std::string TBasicKestrixReader::GetLongVersionString() const {
+  std::array<std::uint8_t, sizeof(TRawTagData)> bytes{};
+  std::memcpy(bytes.data(), &TagData, bytes.size());
+  return TextUpTo(bytes.data() + EncoderVersionTagIndex + VersionIndex, LongVersionSize);
+}
+
+std::uint8_t TBasicKestrixReader::GetTagRevision() const {
+  return static_cast<std::uint8_t>(TagData.RevisionMethod >> NibbleBits);
+}
+
+std::uint8_t TBasicKestrixReader::GetEncodingMethod() const {
+  return static_cast<std::uint8_t>(TagData.RevisionMethod & LowNibble);
+}
+
+std::uint16_t TBasicKestrixReader::GetLowpass() const {
+  constexpr std::uint16_t HertzPerUnit = 100;
+  return static_cast<std::uint16_t>(TagData.LowpassByte * HertzPerUnit);
+}
+
+void TBasicKestrixReader::GetReplayGain(TReplayGainInfo& Info) {
+  if (!ReplayGainCached) {
+    ReplayGainCached = true;
+    if (CompareVersionTexts(GetVersionString(), std::string(FirstIntegerPeakVersion)) < 0) {
+      Peak = LittleEndianSingle(TagData.PeakBytes);
+    } else {
+      Peak = static_cast<float>(
+          static_cast<double>(BytesToInt(TagData.PeakBytes, 3, BigEndianBitsPerByte)) /
+          IntegerPeakScale);
+    }
+    TrackGain = DecodeReplayGain(TagData.TrackGainBytes);
+    AlbumGain = DecodeReplayGain(TagData.AlbumGainBytes);
+  }
+  Info.Peak = Peak;
+  Info.TrackGain = TrackGain;
+  Info.AlbumGain = AlbumGain;
+}
+
+bool TBasicKestrixReader::GetNSPsyTune() const {
+  return IsBitSet(TagData.FlagsATH, NSPsyTuneBit);
+}
+
+bool TBasicKestrixReader::GetNSSafeJoint() const {
+  return IsBitSet(TagData.FlagsATH, NSSafeJointBit);
+}
+
+bool TBasicKestrixReader::GetNoGapContinued() const {
+  return IsBitSet(TagData.FlagsATH, NoGapContinuedBit);
+}
+
+bool TBasicKestrixReader::GetNoGapContinuation() const {
+  return IsBitSet(TagData.FlagsATH, NoGapContinuationBit);
+}
+
+std::uint8_t TBasicKestrixReader::GetATHType() const {
+  return static_cast<std::uint8_t>(TagData.FlagsATH & LowNibble);
+}
+
+// 24 bits: delay in the high 12, padding in the low 12.
+std::uint16_t TBasicKestrixReader::GetEncoderDelay() const {
+  return static_cast<std::uint16_t>((TagData.DelayPadding[0] << NibbleBits) |
+                                    (TagData.DelayPadding[1] >> NibbleBits));
+}
+
+std::uint16_t TBasicKestrixReader::GetEncoderPadding() const {
+  return static_cast<std::uint16_t>(
+      ((TagData.DelayPadding[1] & LowNibble) << BigEndianBitsPerByte) | TagData.DelayPadding[2]);
+}
+
+std::uint8_t TBasicKestrixReader::GetNoiseShaping() const {
+  return static_cast<std::uint8_t>(TagData.Misc & NoiseShapingMask);
+}
+
+std::uint8_t TBasicKestrixReader::GetStereoMode() const {
+  return static_cast<std::uint8_t>((TagData.Misc >> StereoModeShift) & StereoModeMask);
+}
+
+bool TBasicKestrixReader::GetUnwiseSettings() const {
+  return IsBitSet(TagData.Misc, UnwiseSettingsBit);
+}
+
+std::uint8_t TBasicKestrixReader::GetSourceSampleFreq() const {
+  return static_cast<std::uint8_t>(TagData.Misc >> SourceSampleFreqShift);
+}
+
+// Sign and magnitude, so 0x80 is a negative zero.
+std::int8_t TBasicKestrixReader::GetMP3GainChange() const {
+  const auto magnitude = static_cast<std::int8_t>(TagData.MP3GainByte & MP3GainMagnitudeMask);
+  return IsBitSet(TagData.MP3GainByte, MP3GainSignBit) ? static_cast<std::int8_t>(-magnitude)
+                                                       : magnitude;
+}
+
+std::uint16_t TBasicKestrixReader::GetPreset() {
+  if (!PresetCached) {
+    PresetCached = true;
+    Preset = static_cast<std::uint16_t>(BigEndianWord(TagData.PresetSurround) & PresetMask);
+  }
+  return Preset;
+}
+
+std::uint8_t TBasicKestrixReader::GetSurroundInfo() const {
+  return static_cast<std::uint8_t>((TagData.PresetSurround[0] >> SurroundShift) & SurroundMask);
+}
+
+std::uint32_t TBasicKestrixReader::GetMusicLength() const {
+  return BytesToInt(TagData.MusicLengthBytes, 3, BigEndianBitsPerByte);
+}
+
+std::uint16_t TBasicKestrixReader::GetMusicCRC() const {
+  return BigEndianWord(TagData.MusicCRCBytes);
+}
+
+std::uint16_t TBasicKestrixReader::GetInfoTagCRC() const {
+  return BigEndianWord(TagData.InfoTagCRCBytes);
+}
+
+std::uint8_t TBasicKestrixReader::GetGuessedPreset() {
+  if (!PresetGuessCached) {
+    PresetGuessCached = true;
+    GuessedPreset = GuessPreset(GetVersionString(), TagData.Bitrate, TagData.Quality,
+                                GetEncodingMethod(), GetNoiseShaping(), GetStereoMode(),
+                                GetATHType(), TagData.LowpassByte, GuessedPresetModified);
+  }
+  return GuessedPreset;
+}
+
+bool TBasicKestrixReader::GetGuessedPresetModified() {
+  GetGuessedPreset();
+  return GuessedPresetModified;
+}
+
+}  // namespace kestrix

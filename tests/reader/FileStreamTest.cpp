@@ -1,0 +1,188 @@
+#include "platform/FileStream.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <limits>
+#include <string>
+
+#include "platform/KestrixError.h"
+#include "reader/BasicKestrixReader.h"
+#include "support/TestFiles.h"
+
+namespace kestrix::test {
+namespace {
+
+using platform::TFileStream;
+
+TBytes Numbered(std::size_t Size) {
+  TBytes bytes(Size);
+  for (std::size_t i = 0; i < Size; ++i) {
+    bytes[i] = static_cast<std::uint8_t>(i % 251);
+  }
+  return bytes;
+}
+
+TBytes ReadAll(TFileStream& Stream, std::int64_t Count) {
+  TBytes buffer(static_cast<std::size_t>(Count), 0);
+  const std::int64_t got = Stream.Read(buffer.data(), Count);
+  buffer.resize(static_cast<std::size_t>(std::max<std::int64_t>(got, 0)));
+  return buffer;
+}
+
+class FileStreamTest : public testing::Test {
+ protected:
+  TTempFolder Folder;
+  TBytes Content = Numbered(10000);
+  std::filesystem::path File = Folder.Write("data.bin", Content);
+};
+
+TEST_F(FileStreamTest, ReadsFromStoredPositionAndAdvances) {
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(File)));
+  EXPECT_TRUE(stream.IsOpen());
+  EXPECT_EQ(TBytes(Content.begin(), Content.begin() + 10), ReadAll(stream, 10));
+  EXPECT_EQ(TBytes(Content.begin() + 10, Content.begin() + 14), ReadAll(stream, 4));
+  stream.Seek(9000);
+  EXPECT_EQ(TBytes(Content.begin() + 9000, Content.begin() + 9037), ReadAll(stream, 37));
+  stream.Seek(0);
+  EXPECT_EQ(Content, ReadAll(stream, 10000));
+}
+
+TEST_F(FileStreamTest, ReadAtEndDeliversWhatIsLeft) {
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(File)));
+  stream.Seek(9990);
+  EXPECT_EQ(TBytes(Content.begin() + 9990, Content.end()), ReadAll(stream, 4096));
+  EXPECT_TRUE(ReadAll(stream, 4096).empty());
+}
+
+TEST_F(FileStreamTest, PositionsOutsideTheFileReadNothing) {
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(File)));
+  stream.Seek(10000);
+  EXPECT_TRUE(ReadAll(stream, 10).empty());
+  stream.Seek(std::int64_t{1} << 40);
+  EXPECT_TRUE(ReadAll(stream, 10).empty());
+  stream.Seek(-1);
+  EXPECT_TRUE(ReadAll(stream, 10).empty());
+  stream.Seek(std::numeric_limits<std::int64_t>::max());
+  EXPECT_TRUE(ReadAll(stream, 10).empty());
+}
+
+TEST_F(FileStreamTest, NonPositiveCountReadsNothing) {
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(File)));
+  std::uint8_t byte = 0xAA;
+  EXPECT_EQ(0, stream.Read(&byte, 0));
+  EXPECT_EQ(0, stream.Read(&byte, -1));
+  EXPECT_EQ(0xAA, byte);
+  EXPECT_EQ(TBytes{Content[0]}, ReadAll(stream, 1));
+}
+
+TEST_F(FileStreamTest, RefusesMissingFileAndFolder) {
+  TFileStream stream;
+  EXPECT_FALSE(stream.Open(ToU16(Folder.Path() / "missing.bin")));
+  EXPECT_FALSE(stream.IsOpen());
+  EXPECT_FALSE(stream.Open(ToU16(Folder.Path())));
+  EXPECT_FALSE(stream.IsOpen());
+  EXPECT_FALSE(stream.Open(u""));
+}
+
+TEST_F(FileStreamTest, RefusesNameWithZeroCharacter) {
+  // Cut at the zero, the name would be that of an existing file.
+  std::u16string name = ToU16(File);
+  name += u'\0';
+  name += u"x";
+  TFileStream stream;
+  EXPECT_FALSE(stream.Open(name));
+}
+
+TEST_F(FileStreamTest, ClosedStreamReadsNothing) {
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(File)));
+  stream.Close();
+  EXPECT_FALSE(stream.IsOpen());
+  EXPECT_TRUE(ReadAll(stream, 10).empty());
+  TFileStream never;
+  EXPECT_TRUE(ReadAll(never, 10).empty());
+}
+
+TEST_F(FileStreamTest, ReopenStartsAtZero) {
+  const auto other = Folder.Write("other.bin", TBytes{7, 8, 9});
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(File)));
+  stream.Seek(500);
+  ASSERT_TRUE(stream.Open(ToU16(other)));
+  EXPECT_EQ((TBytes{7, 8, 9}), ReadAll(stream, 10));
+}
+
+TEST_F(FileStreamTest, OpensUtf8Name) {
+  Folder.Write("caf\xC3\xA9 \xE2\x99\xAB.mp3", TBytes{1, 2});
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(Folder.Path().u16string() + u"/caf\u00e9 \u266b.mp3"));
+  EXPECT_EQ((TBytes{1, 2}), ReadAll(stream, 2));
+}
+
+TEST_F(FileStreamTest, OpensNameThatIsNotUtf8) {
+  // Bytes of a name that is not UTF-8 travel as lone surrogates U+DC80..U+DCFF.
+  const std::filesystem::path path = Folder.Path() / std::string("caf\xE9.mp3");
+  Folder.Write(std::string("caf\xE9.mp3"), TBytes{3, 4});
+  ASSERT_TRUE(std::filesystem::exists(path));
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(Folder.Path().u16string() + u"/caf\xDCE9.mp3"));
+  EXPECT_EQ((TBytes{3, 4}), ReadAll(stream, 2));
+  EXPECT_FALSE(stream.Open(Folder.Path().u16string() + u"/caf\u00E9.mp3"));
+}
+
+TEST_F(FileStreamTest, FifoOpensWithoutWaiting) {
+  const std::filesystem::path fifo = Folder.Path() / "pipe.mp3";
+  const std::string command = "mkfifo '" + fifo.string() + "' 2>/dev/null";
+  if (std::system(command.c_str()) != 0) {
+    GTEST_SKIP() << "cannot make a FIFO here";
+  }
+  // No writer is connected; a blocking open would hang here.
+  TFileStream stream;
+  if (stream.Open(ToU16(fifo))) {
+    EXPECT_TRUE(ReadAll(stream, 10).empty());
+  }
+  bool found = true;
+  TBasicKestrixReader reader(ToU16(fifo), true, found);
+  EXPECT_FALSE(found);
+}
+
+// Counts the process's open descriptors where the system lists them.
+bool CountOpenFiles(std::size_t& Count) {
+  std::error_code error;
+  std::filesystem::directory_iterator it("/proc/self/fd", error);
+  if (error) {
+    return false;
+  }
+  Count = static_cast<std::size_t>(std::distance(it, std::filesystem::directory_iterator()));
+  return true;
+}
+
+TEST_F(FileStreamTest, ReaderLeavesNoFileOpen) {
+  std::size_t before = 0;
+  if (!CountOpenFiles(before)) {
+    GTEST_SKIP() << "open files cannot be counted here";
+  }
+  for (int i = 0; i < 20; ++i) {
+    bool found = false;
+    TBasicKestrixReader withTag(ToU16(Folder.Write("tag.mp3", TTagFileBuilder().Build())), true,
+                                found);
+    EXPECT_TRUE(found);
+    TBasicKestrixReader withoutTag(ToU16(File), true, found);
+    EXPECT_FALSE(found);
+    EXPECT_THROW(TBasicKestrixReader(ToU16(Folder.Path()), true, found), EKestrixError);
+  }
+  std::size_t after = 0;
+  ASSERT_TRUE(CountOpenFiles(after));
+  EXPECT_EQ(before, after);
+}
+
+}  // namespace
+}  // namespace kestrix::test
