@@ -38,7 +38,7 @@ encode mpeg1-mono-abr96.mp3 --abr 96 -m m
 encode mpeg1-insane.mp3 --preset insane
 encode mpeg1-replaygain-accurate.mp3 -V 4 --replaygain-accurate
 encode mpeg2-stereo-vbr-v5.mp3 --resample 22.05 -V 5
-encode mpeg2-mono-cbr32.mp3 --resample 16 -b 32 -m m
+encode mpeg2-mono-cbr64.mp3 --resample 16 -b 64 -m m
 encode mpeg25-mono-cbr32.mp3 --resample 8 -b 32 -m m
 encode mpeg25-stereo-vbr-v6.mp3 --resample 11.025 -V 6
 encode id3v2-tagged.mp3 -b 96 --id3v2-only --tt "Sample title" --ta "Kestrix" --pad-id3v2

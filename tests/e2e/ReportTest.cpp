@@ -202,7 +202,7 @@ TEST_F(ReportTest, NumbersFollowARealLocale) {
   tag.Set(12, {0x00, 0x80, 0x00, 0x00});  // peak 1.0
   const auto path = Folder.Write("file.mp3", tag.Build());
   const TRunResult run = RunKestrix({path.string()}, {}, "LC_ALL=en_US.UTF-8");
-  for (const std::u16string& line :
+  for (const char16_t* line :
        {u"Lowpass:            19,500Hz", u"RG track peak:      1.000000",
         u"Padded at end:      1,340 samples", u"Music length:       2,417 bytes"}) {
     EXPECT_NE(run.Output.find(RedirectedText({line})), std::string::npos);

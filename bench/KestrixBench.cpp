@@ -1,0 +1,68 @@
+// Throughput of the parts whose cost grows with a music library: the
+// CRC-16 over the music data, reading one file's tag, and its texts.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "describe/DescriptiveKestrixReader.h"
+#include "reader/BasicKestrixReader.h"
+#include "reader/CRC16.h"
+#include "support/TestFiles.h"
+
+namespace kestrix {
+namespace {
+
+constexpr std::size_t MiB = 1 << 20;
+
+void UpdateCRC16Throughput(benchmark::State& State) {
+  const std::vector<std::uint8_t> data(MiB, 0x5A);
+  for (auto _ : State) {
+    benchmark::DoNotOptimize(UpdateCRC16(0, data.data(), static_cast<std::int32_t>(data.size())));
+  }
+  State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations() * data.size()));
+}
+BENCHMARK(UpdateCRC16Throughput);
+
+// A 5 MiB file with a tag at the front, read from the page cache.
+void ReadTagAndCRCs(benchmark::State& State) {
+  const test::TTempFolder folder;
+  test::TTagFileBuilder builder;
+  builder.Version("LAME3.100");
+  builder.Music.assign(5 * MiB, 0x33);
+  const auto path = test::ToU16(folder.Write("big.mp3", builder.Build()));
+  for (auto _ : State) {
+    bool tagFound = false;
+    TBasicKestrixReader reader(path, true, tagFound);
+    benchmark::DoNotOptimize(reader.GetActualMusicCRC());
+  }
+  State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations() * builder.Music.size()));
+}
+BENCHMARK(ReadTagAndCRCs)->Unit(benchmark::kMillisecond);
+
+// Every sample file, tag and texts, as one report asks for them.
+void DescribeSamples(benchmark::State& State) {
+  std::vector<std::u16string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(KESTRIX_SAMPLES_DIR)) {
+    if (entry.path().extension() == ".mp3") {
+      files.push_back(entry.path().u16string());
+    }
+  }
+  for (auto _ : State) {
+    for (const auto& file : files) {
+      bool tagFound = false;
+      TDescriptiveKestrixReader reader(file, true, tagFound);
+      TDescriptiveReplayGain gain;
+      reader.GetReplayGainTexts(gain);
+      benchmark::DoNotOptimize(reader.GetPresetGuessText());
+      benchmark::DoNotOptimize(reader.GetMusicLengthText());
+    }
+  }
+  State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * files.size()));
+}
+BENCHMARK(DescribeSamples)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace kestrix
+
+BENCHMARK_MAIN();
