@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <system_error>
+#include <optional>
 
 #include "describe/PresetGuesser.h"
 
@@ -15,7 +15,7 @@ namespace {
 
 using TTextTable4 = std::array<const char*, 4>;
 
-const char* const NotStoredText = "<not stored>";
+constexpr const char* NotStoredText = "<not stored>";
 
 constexpr std::array<const char*, 2> YesNoTexts = {"no", "yes"};
 constexpr std::array<const char*, 2> SignChars = {"+", "-"};
@@ -112,6 +112,8 @@ constexpr int MP3GainTenthsPerStep = 15;  // one MP3Gain step is 1.5 dB
 constexpr int TenthsPerUnit = 10;
 
 constexpr int CRCHexDigits = 4;
+constexpr unsigned BitsPerHexDigit = 4;
+constexpr unsigned HexDigitMask = 0xF;
 
 // The peak text keeps this many significant digits and decimals; from
 // this many integer digits on it switches to the exponent form.
@@ -143,8 +145,8 @@ std::string HexText(std::uint16_t Value) {
   constexpr char digits[] = "0123456789ABCDEF";
   std::string text(CRCHexDigits, '0');
   for (int i = CRCHexDigits - 1; i >= 0; --i) {
-    text[static_cast<std::size_t>(i)] = digits[Value & 0xF];
-    Value = static_cast<std::uint16_t>(Value >> 4);
+    text[static_cast<std::size_t>(i)] = digits[Value & HexDigitMask];
+    Value = static_cast<std::uint16_t>(Value >> BitsPerHexDigit);
   }
   return text;
 }
@@ -162,13 +164,16 @@ struct TSignificantDigits {
   int Exponent = 0;
 };
 
-// The shortest decimal that reads back as the same float, so a peak of
-// 2.5E10 is not shown as the float's exact 24999999488.
-TSignificantDigits ShortestDigits(float Value) {
+// Value in scientific form: the shortest text that reads back as the same
+// float, or rounded to Precision digits after the first.
+TSignificantDigits ScientificDigits(float Value, std::optional<int> Precision) {
   std::array<char, 64> buffer{};
-  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), Value,
-                                     std::chars_format::scientific);
-  const std::string text(buffer.data(), written.ptr);  // d[.ddd]e[+-]xx
+  char* const first = buffer.data();
+  char* const last = first + buffer.size();
+  const auto written =
+      Precision ? std::to_chars(first, last, Value, std::chars_format::scientific, *Precision)
+                : std::to_chars(first, last, Value, std::chars_format::scientific);
+  const std::string text(first, written.ptr);  // d[.ddd]e[+-]xx
   const std::size_t e = text.find('e');
 
   TSignificantDigits result;
@@ -182,25 +187,17 @@ TSignificantDigits ShortestDigits(float Value) {
   return result;
 }
 
-// Rounds half up to exactly Count digits; a carry out of the first digit
-// raises the exponent.
-void RoundToDigits(TSignificantDigits& Value, std::size_t Count) {
-  if (Value.Digits.size() > Count) {
-    const bool roundUp = Value.Digits[Count] >= '5';
-    Value.Digits.resize(Count);
-    std::size_t i = Count;
-    while (roundUp && i > 0 && Value.Digits[i - 1] == '9') {
-      Value.Digits[--i] = '0';
-    }
-    if (roundUp && i == 0) {
-      Value.Digits.insert(Value.Digits.begin(), '1');
-      Value.Digits.pop_back();
-      ++Value.Exponent;
-    } else if (roundUp) {
-      ++Value.Digits[i - 1];
-    }
+// A positive finite peak as exactly PeakSignificantDigits digits. The
+// float's shortest text is taken when it fits, so a peak of 2.5E10 is not
+// shown as its exact value 24999999488; a longer one is rounded from the
+// exact value, since rounding the shortest text again can go the wrong way.
+TSignificantDigits PeakDigits(float Value) {
+  TSignificantDigits digits = ScientificDigits(Value, std::nullopt);
+  if (digits.Digits.size() > static_cast<std::size_t>(PeakSignificantDigits)) {
+    digits = ScientificDigits(Value, PeakSignificantDigits - 1);
   }
-  Value.Digits.resize(Count, '0');
+  digits.Digits.resize(static_cast<std::size_t>(PeakSignificantDigits), '0');
+  return digits;
 }
 
 std::uint64_t DigitsValue(const std::string& Digits, std::size_t Count) {
@@ -279,8 +276,7 @@ std::string PeakValueText(float Peak, const std::string& DecimalSeparator) {
   if (std::isinf(Peak)) {
     return sign + "INF";
   }
-  TSignificantDigits digits = ShortestDigits(std::fabs(Peak));
-  RoundToDigits(digits, PeakSignificantDigits);
+  const TSignificantDigits digits = PeakDigits(std::fabs(Peak));
   if (digits.Exponent >= PeakSignificantDigits) {
     return sign + ExponentPeakText(digits, DecimalSeparator);
   }

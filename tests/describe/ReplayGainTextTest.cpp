@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Eight significant digits first, then six decimals.
         TPeakCase{12345.678f, ".", "12345.678000"}, TPeakCase{16777216.0f, ".", "16777216.000000"},
         TPeakCase{0.1f, ".", "0.100000"}, TPeakCase{0.0000015f, ".", "0.000002"},
+        // Nine-digit floats round from their exact value: 1000.00054931640625.
+        TPeakCase{1000.00055f, ".", "1000.000500"}, TPeakCase{1000.00085f, ".", "1000.000900"},
         // Rounding that carries into a new integer digit.
         TPeakCase{0.9999999f, ".", "1.000000"}, TPeakCase{9.9999999f, ".", "10.000000"},
         // The largest a scaled 32-bit integer can give.
