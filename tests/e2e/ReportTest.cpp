@@ -199,7 +199,7 @@ TEST_F(ReportTest, NumbersFollowARealLocale) {
     GTEST_SKIP() << "the en_US.UTF-8 locale is not installed (tools/install-deps makes it)";
   }
   TTagFileBuilder tag = ExtremeTag();
-  tag.Set(12, {0x00, 0x80, 0x00, 0x00});  // peak 1.0
+  tag.Set(12, {0x00, 0x00, 0x80, 0x3F});  // peak 1.0 as a little-endian float, as 3.90 stored it
   const auto path = Folder.Write("file.mp3", tag.Build());
   const TRunResult run = RunKestrix({path.string()}, {}, "LC_ALL=en_US.UTF-8");
   for (const char16_t* line :
