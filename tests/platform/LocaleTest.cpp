@@ -5,6 +5,9 @@
 #include <string>
 
 #ifndef _WIN32
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -94,11 +97,46 @@ bool BuildLocale(const test::TTempFolder& Folder, const std::string& Source,
          std::filesystem::exists(Folder.Path() / Name / "LC_NUMERIC");
 }
 
-posix::TLocaleSeparators SeparatorsUnder(const std::string& LocaleName,
-                                         const test::TTempFolder& Folder) {
-  const TEnvironmentVariable path("LOCPATH", Folder.Path().string());
-  const TEnvironmentVariable all("LC_ALL", LocaleName);
-  return posix::ReadLocaleSeparators();
+constexpr char ReportVariable[] = "KESTRIX_TEST_REPORT_SEPARATORS";
+
+std::string Hex(const std::string& Bytes) {
+  std::string text;
+  char digits[4];
+  for (const char c : Bytes) {
+    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(c));
+    text += digits;
+  }
+  return text;
+}
+
+// Each locale is read in a fresh copy of this program, as a run reads it
+// once; the copy reports and exits before any test.
+[[maybe_unused]] const bool ReportedForParent = [] {
+  if (std::getenv(ReportVariable) != nullptr) {
+    const TNumberSeparators& separators = GetNumberSeparators();
+    std::printf("thousands=%s decimal=%s\n", Hex(separators.Thousands).c_str(),
+                Hex(separators.Decimal).c_str());
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  return false;
+}();
+
+std::string ReportUnder(const test::TTempFolder& Folder, const std::string& Environment) {
+  const std::string command = "env -u LC_ALL -u LC_CTYPE -u LC_NUMERIC -u LANG LOCPATH='" +
+                              Folder.Path().string() + "' " + Environment + " " + ReportVariable +
+                              "=1 /proc/" + std::to_string(getpid()) + "/exe";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    return {};
+  }
+  std::string output;
+  char buffer[512];
+  while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) {
+    output.append(buffer, got);
+  }
+  pclose(pipe);
+  return output;
 }
 
 TEST(LocaleSeparators, CLocaleHasNoGroupingAndAFullStop) {
@@ -115,18 +153,22 @@ TEST(LocaleSeparators, MissingLocaleCountsAsC) {
   EXPECT_EQ(separators.Decimal, u".");
 }
 
-TEST(LocaleSeparators, RealLocalesInTheirOwnCharacterSets) {
+TEST(LocaleSeparators, RealLocalesInTheActiveCodePage) {
   test::TTempFolder folder;
   if (!BuildLocale(folder, "fr_FR", "UTF-8", "fr_FR.UTF-8") ||
       !BuildLocale(folder, "ru_RU", "KOI8-R", "ru_RU.KOI8-R")) {
     GTEST_SKIP() << "localedef cannot build the test locales here";
   }
-  const posix::TLocaleSeparators french = SeparatorsUnder("fr_FR.UTF-8", folder);
-  EXPECT_EQ(ChooseSeparator(french.Thousands, u','), u"\u202F");
-  EXPECT_EQ(french.Decimal, u",");
-  const posix::TLocaleSeparators russian = SeparatorsUnder("ru_RU.KOI8-R", folder);
-  EXPECT_EQ(russian.Thousands, u"\u00A0");
-  EXPECT_EQ(russian.Decimal, u",");
+  // A narrow no-break space, three bytes in UTF-8, is one character.
+  EXPECT_EQ(ReportUnder(folder, "LC_ALL=fr_FR.UTF-8"), "thousands=E280AF decimal=2C\n");
+  // KOI8-R's no-break space is byte 9A; ISO-8859-1 has it as A0.
+  EXPECT_EQ(ReportUnder(folder, "LC_ALL=ru_RU.KOI8-R"), "thousands=A0 decimal=2C\n");
+  EXPECT_EQ(ReportUnder(folder, "LC_CTYPE=C.UTF-8 LC_NUMERIC=ru_RU.KOI8-R"),
+            "thousands=C2A0 decimal=2C\n");
+  // ISO-8859-1 lacks the narrow no-break space.
+  EXPECT_EQ(ReportUnder(folder, "LANG=C LC_NUMERIC=fr_FR.UTF-8"), "thousands=3F decimal=2C\n");
+  // LC_ALL wins over LC_NUMERIC.
+  EXPECT_EQ(ReportUnder(folder, "LC_ALL=C LC_NUMERIC=fr_FR.UTF-8"), "thousands= decimal=2E\n");
 }
 
 #endif
