@@ -109,6 +109,7 @@ struct TElfBuilder {
   bool BigEndian = false;
   std::vector<std::pair<std::string, TBytes>> Sections;
   std::uint32_t NoBitsSection = 0;  // index of a section to mark SHT_NOBITS, 0 for none
+  bool ExtendedNumbers = false;     // count and name-table index kept in section 0
 
   void Put(TBytes& Out, std::size_t At, std::uint64_t Value, std::size_t Width) const {
     for (std::size_t i = 0; i < Width; ++i) {
@@ -161,8 +162,15 @@ struct TElfBuilder {
     }
     Put(file, Is64 ? 0x28 : 0x20, tableOffset, word);
     Put(file, Is64 ? 0x3A : 0x2E, entrySize, 2);
-    Put(file, Is64 ? 0x3C : 0x30, count, 2);
-    Put(file, Is64 ? 0x3E : 0x32, count - 1, 2);
+    if (ExtendedNumbers) {
+      Put(file, Is64 ? 0x3C : 0x30, 0, 2);
+      Put(file, Is64 ? 0x3E : 0x32, 0xFFFF, 2);
+      Put(file, tableOffset + (Is64 ? 32 : 20), count, word);
+      Put(file, tableOffset + (Is64 ? 40 : 24), count - 1, 4);
+    } else {
+      Put(file, Is64 ? 0x3C : 0x30, count, 2);
+      Put(file, Is64 ? 0x3E : 0x32, count - 1, 2);
+    }
     return file;
   }
 };
@@ -191,6 +199,17 @@ TEST(ReadVersionBlock, FindsTheSectionInEveryClassAndByteOrder) {
       ASSERT_TRUE(value.has_value()) << "64-bit " << is64 << ", big-endian " << big;
       EXPECT_EQ(*value, TBytes({'K', 0, 'e', 0, 's', 0, 't', 0, 'r', 0, 'i', 0, 'x', 0}));
     }
+  }
+}
+
+TEST(ReadVersionBlock, CountsKeptInTheFirstSectionHeader) {
+  test::TTempFolder folder;
+  for (const bool is64 : {true, false}) {
+    TElfBuilder builder;
+    builder.Is64 = is64;
+    builder.ExtendedNumbers = true;
+    builder.Sections = {{".text", TBytes(10, 0x90)}, {"kestrix_version", SampleBlock()}};
+    EXPECT_TRUE(ReadFrom(folder, builder.Build())) << "64-bit " << is64;
   }
 }
 
