@@ -136,17 +136,16 @@ TEST(StdOutput, WriteToAClosedPipeEndsTheProcess) {
   // run instead of every later line failing on its own.
   int pipeEnds[2];
   ASSERT_EQ(pipe(pipeEnds), 0);
+  close(pipeEnds[0]);  // before the fork, so the write can never find a reader
   const pid_t child = fork();
   if (child == 0) {
     dup2(pipeEnds[1], STDOUT_FILENO);
-    close(pipeEnds[0]);
     close(pipeEnds[1]);
     signal(SIGPIPE, SIG_DFL);  // whatever the test runner had
     TStdOutput output;
     const bool written = output.WriteBytes("data", 4);
     std::_Exit(written ? 0 : Failed);
   }
-  close(pipeEnds[0]);
   close(pipeEnds[1]);
   int status = 0;
   waitpid(child, &status, 0);
