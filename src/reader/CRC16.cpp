@@ -26,19 +26,51 @@ constexpr std::array<std::uint16_t, 256> MakeCRC16Table() {
   return table;
 }
 
+// Eight bytes are folded in per step on long runs: table k gives what a
+// byte does to the register when k more bytes follow it. Same value as one
+// byte per step, several times faster on large files.
+constexpr std::size_t SliceBytes = 8;
+using TSliceTables = std::array<std::array<std::uint16_t, 256>, SliceBytes>;
+
+constexpr TSliceTables MakeSliceTables() {
+  TSliceTables tables{};
+  tables[0] = MakeCRC16Table();
+  for (std::size_t k = 1; k < SliceBytes; ++k) {
+    for (unsigned i = 0; i < 256; ++i) {
+      const std::uint16_t previous = tables[k - 1][i];
+      tables[k][i] = static_cast<std::uint16_t>((previous >> 8) ^ tables[0][previous & 0xFF]);
+    }
+  }
+  return tables;
+}
+
+constexpr TSliceTables SliceTables = MakeSliceTables();
+
+std::uint16_t UpdateBytewise(std::uint16_t CRC, const std::uint8_t* Data, const std::uint8_t* End) {
+  for (; Data != End; ++Data) {
+    CRC = static_cast<std::uint16_t>((CRC >> 8) ^ SliceTables[0][(CRC ^ *Data) & 0xFF]);
+  }
+  return CRC;
+}
+
 }  // namespace
 
 // Built by the compiler: part of the static data, nothing runs at start-up.
-constexpr std::array<std::uint16_t, 256> CRC16Table = MakeCRC16Table();
+constexpr std::array<std::uint16_t, 256> CRC16Table = SliceTables[0];
 
 std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length) {
   if (Data == nullptr || Length <= 0) {
     return CRC;
   }
-  for (const std::uint8_t* end = Data + Length; Data != end; ++Data) {
-    CRC = static_cast<std::uint16_t>((CRC >> 8) ^ CRC16Table[(CRC ^ *Data) & 0xFF]);
+  const std::uint8_t* const end = Data + Length;
+  const auto& t = SliceTables;
+  for (; end - Data >= static_cast<std::ptrdiff_t>(SliceBytes); Data += SliceBytes) {
+    const unsigned low = (CRC ^ Data[0]) & 0xFF;
+    const unsigned high = ((CRC >> 8) ^ Data[1]) & 0xFF;
+    CRC = static_cast<std::uint16_t>(t[7][low] ^ t[6][high] ^ t[5][Data[2]] ^ t[4][Data[3]] ^
+                                     t[3][Data[4]] ^ t[2][Data[5]] ^ t[1][Data[6]] ^ t[0][Data[7]]);
   }
-  return CRC;
+  return UpdateBytewise(CRC, Data, end);
 }
 
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -65,10 +66,17 @@ TEST(UpdateCRC16Test, SmallInputs) {
 }
 
 TEST(UpdateCRC16Test, AgreesWithBitwiseComputation) {
-  for (const std::size_t size : {1u, 2u, 255u, 256u, 4097u}) {
+  for (const std::size_t size : {1u, 2u, 7u, 8u, 9u, 15u, 16u, 17u, 255u, 256u, 4097u}) {
     SCOPED_TRACE(size);
     const TBytes bytes = Pattern(size);
     EXPECT_EQ(BitwiseCRC(bytes), CRCOf(bytes));
+    // Any start within the data and a running value carried in.
+    for (std::size_t start = 1; start < std::min<std::size_t>(size, 9); ++start) {
+      const TBytes tail(bytes.begin() + static_cast<std::ptrdiff_t>(start), bytes.end());
+      const std::uint16_t head = UpdateCRC16(0, bytes.data(), static_cast<std::int32_t>(start));
+      EXPECT_EQ(BitwiseCRC(bytes),
+                UpdateCRC16(head, tail.data(), static_cast<std::int32_t>(tail.size())));
+    }
   }
 }
 
