@@ -18,19 +18,7 @@ using test::TBytes;
 using test::TMemoryStream;
 using test::TTagFileBuilder;
 
-// Indexes into the 37 tag bytes.
-constexpr std::size_t QualityIndex = 0;
-constexpr std::size_t RevisionMethodIndex = 10;
-constexpr std::size_t LowpassIndex = 11;
-constexpr std::size_t FlagsATHIndex = 20;
-constexpr std::size_t BitrateIndex = 21;
-constexpr std::size_t DelayPaddingIndex = 22;
-constexpr std::size_t MiscIndex = 25;
-constexpr std::size_t MP3GainIndex = 26;
-constexpr std::size_t PresetSurroundIndex = 27;
-constexpr std::size_t MusicLengthIndex = 29;
-constexpr std::size_t MusicCRCIndex = 33;
-constexpr std::size_t InfoTagCRCIndex = 35;
+using namespace test::tagindex;
 
 const platform::TNumberSeparators Comma{",", "."};
 const platform::TNumberSeparators FullStop{".", ","};

@@ -14,14 +14,7 @@ namespace {
 using test::TMemoryStream;
 using test::TTagFileBuilder;
 
-// Indexes into the 37 tag bytes.
-constexpr std::size_t QualityIndex = 0;
-constexpr std::size_t RevisionMethodIndex = 10;
-constexpr std::size_t LowpassIndex = 11;
-constexpr std::size_t FlagsATHIndex = 20;
-constexpr std::size_t BitrateIndex = 21;
-constexpr std::size_t MiscIndex = 25;
-constexpr std::size_t PresetSurroundIndex = 27;
+using namespace test::tagindex;
 
 // The tag values that the preset guesser looks at.
 struct TGuessValues {

@@ -1,7 +1,7 @@
 // Whole reports of crafted files, byte for byte.
 #include <gtest/gtest.h>
 
-#include "support/RunProgram.h"
+#include "e2e/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {
@@ -29,8 +29,11 @@ unsigned BigEndian16(const TBytes& File, std::size_t At) {
 TTagFileBuilder ExtremeTag() {
   TTagFileBuilder builder;
   builder.Version("LAME3.90 ");
-  builder.Set(0, {78}).Set(10, {0x03}).Set(11, {195}).Set(20, {0x12});
-  builder.Set(22, {0x24, 0x05, 0x3C}).Set(25, {0x4E});
+  builder.Set(QualityIndex, {78})
+      .Set(RevisionMethodIndex, {0x03})
+      .Set(LowpassIndex, {195})
+      .Set(FlagsATHIndex, {0x12});
+  builder.Set(DelayPaddingIndex, {0x24, 0x05, 0x3C}).Set(MiscIndex, {0x4E});
   return builder;
 }
 
@@ -111,7 +114,7 @@ TEST_F(ReportTest, GuessFromAFullMatch) {
 
 TEST_F(ReportTest, GuessThatMatchedAllButTheBitrate) {
   TTagFileBuilder tag = ExtremeTag();
-  tag.Set(21, {128});
+  tag.Set(BitrateIndex, {128});
   ExpectReport(tag, Append(Fields(tag, u"minimal (-b) bitrate 128",
                                   u"Preset:             <not stored> - see preset guess at end"),
                            {u"", u"  Based on a combination of other values from the lame tag,",
@@ -123,7 +126,7 @@ TEST_F(ReportTest, GuessThatMatchedAllButTheBitrate) {
 
 TEST_F(ReportTest, NothingStoredAndNothingToGuess) {
   TTagFileBuilder tag = ExtremeTag();
-  tag.Set(11, {194});  // no row has this lowpass
+  tag.Set(LowpassIndex, {194});  // no row has this lowpass
   TLines fields =
       Fields(tag, u"<not stored>", u"Preset:             <not stored> - unable to guess");
   fields[5] = u"Lowpass:            19400Hz";
@@ -132,7 +135,7 @@ TEST_F(ReportTest, NothingStoredAndNothingToGuess) {
 
 TEST_F(ReportTest, StoredBitrateWithoutAGuessIsPlain) {
   TTagFileBuilder tag = ExtremeTag();
-  tag.Set(11, {194}).Set(27, {0x00, 0x80});  // preset 128
+  tag.Set(LowpassIndex, {194}).Set(PresetSurroundIndex, {0x00, 0x80});  // preset 128
   TLines fields = Fields(tag, u"<not stored>", u"Preset:             128");
   fields[5] = u"Lowpass:            19400Hz";
   ExpectReport(tag, fields);
@@ -140,7 +143,8 @@ TEST_F(ReportTest, StoredBitrateWithoutAGuessIsPlain) {
 
 TEST_F(ReportTest, NamedPresetInFastMode) {
   TTagFileBuilder tag = ExtremeTag();
-  tag.Set(10, {0x04}).Set(27, {0x01, 0xE0});  // new VBR, preset 480
+  tag.Set(RevisionMethodIndex, {0x04})
+      .Set(PresetSurroundIndex, {0x01, 0xE0});  // new VBR, preset 480
   TLines fields =
       Fields(tag, u"<not stored>", u"Preset:             V2: preset standard (fast mode)");
   fields[4] = u"Encoding method:    vbr new / vbr mtrh";
@@ -149,7 +153,8 @@ TEST_F(ReportTest, NamedPresetInFastMode) {
 
 TEST_F(ReportTest, NewerTagRevisionIsWarnedAbout) {
   TTagFileBuilder tag = ExtremeTag();
-  tag.Set(10, {0x13}).Set(27, {0x03, 0xE8});  // revision 1, preset 1000
+  tag.Set(RevisionMethodIndex, {0x13})
+      .Set(PresetSurroundIndex, {0x03, 0xE8});  // revision 1, preset 1000
   TLines fields = Fields(tag, u"<not stored>", u"Preset:             r3mix");
   fields[0] = u"Tag revision:       1";
   ExpectReport(tag,
@@ -199,7 +204,8 @@ TEST_F(ReportTest, NumbersFollowARealLocale) {
     GTEST_SKIP() << "the en_US.UTF-8 locale is not installed (tools/install-deps makes it)";
   }
   TTagFileBuilder tag = ExtremeTag();
-  tag.Set(12, {0x00, 0x00, 0x80, 0x3F});  // peak 1.0 as a little-endian float, as 3.90 stored it
+  tag.Set(PeakIndex,
+          {0x00, 0x00, 0x80, 0x3F});  // peak 1.0 as a little-endian float, as 3.90 stored it
   const auto path = Folder.Write("file.mp3", tag.Build());
   const TRunResult run = RunKestrix({path.string()}, {}, "LC_ALL=en_US.UTF-8");
   for (const char16_t* line :

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "support/RunProgram.h"
+#include "e2e/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {

@@ -1,4 +1,5 @@
 #include "platform/CodePage.h"
+#include "support/RunProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -53,17 +54,7 @@ std::string Hex(const std::u16string& Units) {
 std::string ReportUnder(const std::string& Environment) {
   const std::string command = "env -u LC_ALL -u LC_CTYPE -u LANG " + Environment + " " +
                               ReportVariable + "=1 /proc/" + std::to_string(getpid()) + "/exe";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    return {};
-  }
-  std::string output;
-  char buffer[512];
-  while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) {
-    output.append(buffer, got);
-  }
-  pclose(pipe);
-  return output;
+  return test::RunShell(command).Output;
 }
 
 TEST(CodePage, Utf8LocaleGivesUtf8) {

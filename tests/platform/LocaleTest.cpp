@@ -1,4 +1,5 @@
 #include "platform/Locale.h"
+#include "support/RunProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -126,17 +127,7 @@ std::string ReportUnder(const test::TTempFolder& Folder, const std::string& Envi
   const std::string command = "env -u LC_ALL -u LC_CTYPE -u LC_NUMERIC -u LANG LOCPATH='" +
                               Folder.Path().string() + "' " + Environment + " " + ReportVariable +
                               "=1 /proc/" + std::to_string(getpid()) + "/exe";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    return {};
-  }
-  std::string output;
-  char buffer[512];
-  while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) {
-    output.append(buffer, got);
-  }
-  pclose(pipe);
-  return output;
+  return test::RunShell(command).Output;
 }
 
 TEST(LocaleSeparators, CLocaleHasNoGroupingAndAFullStop) {

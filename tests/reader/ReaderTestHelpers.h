@@ -10,24 +10,6 @@
 
 namespace kestrix::test {
 
-// Tag record indexes (Xing offset minus 119) used by the reader tests.
-inline constexpr std::size_t QualityIndex = 0;
-inline constexpr std::size_t EncoderVersionIndex = 1;
-inline constexpr std::size_t RevisionMethodIndex = 10;
-inline constexpr std::size_t LowpassIndex = 11;
-inline constexpr std::size_t PeakIndex = 12;
-inline constexpr std::size_t TrackGainIndex = 16;
-inline constexpr std::size_t AlbumGainIndex = 18;
-inline constexpr std::size_t FlagsATHIndex = 20;
-inline constexpr std::size_t BitrateIndex = 21;
-inline constexpr std::size_t DelayPaddingIndex = 22;
-inline constexpr std::size_t MiscIndex = 25;
-inline constexpr std::size_t MP3GainIndex = 26;
-inline constexpr std::size_t PresetSurroundIndex = 27;
-inline constexpr std::size_t MusicLengthIndex = 29;
-inline constexpr std::size_t MusicCRCIndex = 33;
-inline constexpr std::size_t InfoTagCRCIndex = 35;
-
 // Frame offsets of the tag record's end and of the stored tag CRC, counted
 // from the Xing header.
 inline constexpr std::int64_t TagEndInXing = 156;

@@ -11,6 +11,27 @@ namespace kestrix::test {
 
 using TBytes = std::vector<std::uint8_t>;
 
+// Tag record indexes (Xing offset minus 119) of the fields a test sets.
+namespace tagindex {
+inline constexpr std::size_t QualityIndex = 0;
+inline constexpr std::size_t EncoderVersionIndex = 1;
+inline constexpr std::size_t RevisionMethodIndex = 10;
+inline constexpr std::size_t LowpassIndex = 11;
+inline constexpr std::size_t PeakIndex = 12;
+inline constexpr std::size_t TrackGainIndex = 16;
+inline constexpr std::size_t AlbumGainIndex = 18;
+inline constexpr std::size_t FlagsATHIndex = 20;
+inline constexpr std::size_t BitrateIndex = 21;
+inline constexpr std::size_t DelayPaddingIndex = 22;
+inline constexpr std::size_t MiscIndex = 25;
+inline constexpr std::size_t MP3GainIndex = 26;
+inline constexpr std::size_t PresetSurroundIndex = 27;
+inline constexpr std::size_t MusicLengthIndex = 29;
+inline constexpr std::size_t MusicCRCIndex = 33;
+inline constexpr std::size_t InfoTagCRCIndex = 35;
+}  // namespace tagindex
+using namespace tagindex;
+
 // A stream over bytes in memory that can deliver its data in short pieces
 // and counts what it is asked for.
 class TMemoryStream final : public platform::TStream {
