@@ -17,7 +17,7 @@ namespace {
 
 enum TExitCode : int {
   ecSuccess = 0,
-  ecNoOutput = 1,      // standard output could not be obtained
+  ecNoOutput = 1,      // standard output could not be obtained or written
   ecUsage = 2,         // wrong argument count, or nothing matched
   ecErrorPrinted = 3,  // a file's report or the run itself ended in an error line
 };
@@ -82,6 +82,10 @@ int RunMain(int ArgumentCount, char** Arguments) {
   } catch (const std::exception& error) {
     PrintError(error);
     exitCode = ecErrorPrinted;
+  }
+  if (StdOut->AnyWriteFailed()) {
+    platform::WriteStdError("Standard output could not be written: the report is incomplete.");
+    exitCode = ecNoOutput;
   }
   StdOut.reset();
   return exitCode;

@@ -118,11 +118,15 @@ std::string Utf16LEBytes(std::u16string_view Text) {
 }
 
 bool TWideStdOut::Write(std::u16string_view Text) {
+  bool written = false;
   if (Output.IsConsole()) {
-    return Output.WriteConsoleText(std::u16string(Text));
+    written = Output.WriteConsoleText(std::u16string(Text));
+  } else {
+    const std::string bytes = Utf16LEBytes(Text);
+    written = Output.WriteBytes(bytes.data(), bytes.size());
   }
-  const std::string bytes = Utf16LEBytes(Text);
-  return Output.WriteBytes(bytes.data(), bytes.size());
+  WriteFailed = WriteFailed || !written;
+  return written;
 }
 
 bool TWideStdOut::WriteLine(std::u16string_view Text) {

@@ -63,9 +63,13 @@ class TWideStdOut {
   // The text and its line end in one write.
   bool WriteLine(std::u16string_view Text);
   bool WriteFormatLine(std::u16string_view Format, TFormatArgs Args);
+  // Some text did not arrive (a full disk, for example); the run goes on,
+  // but cannot end as a success.
+  bool AnyWriteFailed() const { return WriteFailed; }
 
  private:
   platform::TStdOutput Output;
+  bool WriteFailed = false;
 };
 
 // The program's one writer; empty before the main routine creates it and

@@ -107,6 +107,12 @@ TEST(Entry, ClosedStandardOutputEndsWithCodeOne) {
   EXPECT_EQ(run.Errors.substr(run.Errors.size() - 2), "\r\n");
 }
 
+TEST(Entry, FailedWritesEndWithCodeOne) {
+  const TRunResult run = RunShell(ShellQuote(KESTRIX_EXE) + " help >/dev/full");
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(run.Errors, "Standard output could not be written: the report is incomplete.\r\n");
+}
+
 TEST(Entry, ExecutableWithoutVersionDataPrintsEmptyBannerPlaces) {
   const TTempFolder folder;
   const auto copy = folder.Path() / "kestrix-plain";
