@@ -161,5 +161,19 @@ TEST_F(TraversalTest, FileNamesThatAreNotUtf8AreShownAndOpened) {
   (void)odd;
 }
 
+TEST_F(TraversalTest, TerminalGetsReadableTextWithControlsDefused) {
+  if (RunShell("command -v script").ExitCode != 0) {
+    GTEST_SKIP() << "no script command to give the program a terminal";
+  }
+  Folder.Write("caf\xC3\xA9 \x1B[2J.mp3", Untagged);
+  const std::string inner = "env LC_ALL=C.UTF-8 " + ShellQuote(KESTRIX_EXE) + " '*.mp3'";
+  const TRunResult run = RunShell("script -qec " + ShellQuote(inner) + " /dev/null", Folder.Path());
+  EXPECT_EQ(run.Output.find('\0'), std::string::npos) << "UTF-16 on a terminal";
+  EXPECT_NE(run.Output.find("LAME tag not found."), std::string::npos);
+  // The escape character arrives as U+FFFD in UTF-8, never as itself.
+  EXPECT_NE(run.Output.find("/caf\xC3\xA9 \xEF\xBF\xBD[2J.mp3"), std::string::npos);
+  EXPECT_EQ(run.Output.find('\x1B'), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kestrix::test
