@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <limits>
 
-#include "platform/Unicode.h"
+#include "platform/posix/PosixFile.h"
 
 namespace kestrix::platform {
 
@@ -18,9 +18,6 @@ namespace {
 
 // Non-blocking so that opening a FIFO can never hang the run.
 constexpr int OpenFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-
-// Keeps one pread below what ssize_t can report on any system.
-constexpr std::int64_t MaxPieceSize = std::int64_t{1} << 30;
 
 int OpenReadOnly(const std::string& Path) {
   int fd = -1;
@@ -43,8 +40,7 @@ TFileStream::~TFileStream() {
 
 bool TFileStream::Open(const std::u16string& Path) {
   Close();
-  // Lone surrogates stand for the bytes of a name that is not UTF-8.
-  const std::string bytes = Utf16ToUtf8(Path, TLoneSurrogate::Unescape);
+  const std::string bytes = posix::ToSystemPath(Path);
   // A zero character would silently cut the name short.
   if (bytes.find('\0') != std::string::npos) {
     return false;
@@ -81,21 +77,7 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
   }
   // The position must not overflow behind the last byte read.
   Count = std::min(Count, std::numeric_limits<std::int64_t>::max() - Position);
-  auto* target = static_cast<char*>(Buffer);
-  std::int64_t done = 0;
-  while (done < Count) {
-    const std::int64_t piece = std::min(Count - done, MaxPieceSize);
-    const ssize_t got = ::pread(static_cast<int>(Handle), target + done,
-                                static_cast<std::size_t>(piece), Position + done);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    // End of file, or an error, which counts as the end.
-    if (got <= 0) {
-      break;
-    }
-    done += got;
-  }
+  const std::int64_t done = posix::ReadAt(static_cast<int>(Handle), Position, Buffer, Count);
   Position += done;
   return done;
 }

@@ -45,23 +45,33 @@ class TFileDescriptor {
   int Fd = -1;
 };
 
-// Reads Count bytes at Offset, continuing short and interrupted reads;
-// false unless all of them came in.
-inline bool ReadFully(int Fd, std::int64_t Offset, void* Buffer, std::size_t Count) {
+// Reads up to Count bytes at Offset, continuing short and interrupted
+// reads; stops at the end of the file or on an error, which counts as the
+// end. Returns the number of bytes read.
+inline std::int64_t ReadAt(int Fd, std::int64_t Offset, void* Buffer, std::int64_t Count) {
+  // Keeps one pread below what ssize_t can report on any system.
+  constexpr std::int64_t MaxPiece = std::int64_t{1} << 30;
   auto* out = static_cast<unsigned char*>(Buffer);
-  while (Count > 0) {
-    const ssize_t got = ::pread(Fd, out, Count, static_cast<off_t>(Offset));
+  std::int64_t done = 0;
+  while (done < Count) {
+    const std::int64_t piece = Count - done < MaxPiece ? Count - done : MaxPiece;
+    const ssize_t got =
+        ::pread(Fd, out + done, static_cast<std::size_t>(piece), static_cast<off_t>(Offset + done));
     if (got < 0 && errno == EINTR) {
       continue;
     }
     if (got <= 0) {
-      return false;
+      break;
     }
-    out += got;
-    Count -= static_cast<std::size_t>(got);
-    Offset += got;
+    done += got;
   }
-  return true;
+  return done;
+}
+
+// False unless all Count bytes at Offset came in.
+inline bool ReadFully(int Fd, std::int64_t Offset, void* Buffer, std::size_t Count) {
+  const auto count = static_cast<std::int64_t>(Count);
+  return ReadAt(Fd, Offset, Buffer, count) == count;
 }
 
 }  // namespace kestrix::platform::posix
