@@ -183,47 +183,51 @@ TEST(PresetGuesser, NoGuessAlwaysClearsModified) {
 
 // The documented examples.
 
-TEST(PresetGuesser, FullMatchOfExtremeOn390) {
-  const TGuessResult guess = Guess("3.90 ", {0, 78, 3, 2, 3, 2, 195});
-  EXPECT_EQ(guess.Index, 1);
-  EXPECT_FALSE(guess.Modified);
+struct TExample {
+  const char* Name;
+  const char* Version;
+  TPresetValues Values;  // bitrate, quality, method, noise shaping, stereo, ATH, lowpass
+  std::uint8_t Index;
+  bool Modified;
+};
+
+class DocumentedExample : public ::testing::TestWithParam<TExample> {};
+
+TEST_P(DocumentedExample, GivesTheDocumentedGuess) {
+  const TGuessResult guess = Guess(GetParam().Version, GetParam().Values);
+  EXPECT_EQ(guess.Index, GetParam().Index);
+  EXPECT_EQ(guess.Modified, GetParam().Modified);
 }
 
-TEST(PresetGuesser, OtherBitrateOnAVBRRowIsABitrateFreeMatch) {
-  const TGuessResult guess = Guess("3.90 ", {128, 78, 3, 2, 3, 2, 195});
-  EXPECT_EQ(guess.Index, 1);
-  EXPECT_TRUE(guess.Modified);
-}
-
-TEST(PresetGuesser, CBRRowIsNeverABitrateFreeMatch) {
-  const TGuessResult guess = Guess("3.90 ", {254, 58, 1, 1, 3, 2, 205});
-  EXPECT_EQ(guess.Index, NoPresetGuess);
-  EXPECT_FALSE(guess.Modified);
-}
-
-TEST(PresetGuesser, ABRRowIsNeverABitrateFreeMatch) {
-  const TGuessResult guess = Guess("3.97 ", {200, 57, 2, 1, 3, 4, 205});
-  EXPECT_EQ(guess.Index, NoPresetGuess);
-  EXPECT_FALSE(guess.Modified);
-}
-
-TEST(PresetGuesser, FullMatchInGroup1DecidesFor390Point) {
-  const TGuessResult guess = Guess("3.90.", {0, 78, 3, 2, 3, 2, 196});
-  EXPECT_EQ(guess.Index, 1);
-  EXPECT_FALSE(guess.Modified);
-}
-
-TEST(PresetGuesser, Group2DecidesFor393WhenGroup3HasNoMatch) {
-  const TGuessResult guess = Guess("3.93 ", {255, 58, 2, 1, 3, 2, 205});
-  EXPECT_EQ(guess.Index, 8);
-  EXPECT_FALSE(guess.Modified);
-}
-
-TEST(PresetGuesser, BitrateFreeMatchInGroup3For390Point) {
-  const TGuessResult guess = Guess("3.90.", {128, 78, 3, 1, 3, 2, 196});
-  EXPECT_EQ(guess.Index, 1);
-  EXPECT_TRUE(guess.Modified);
-}
+INSTANTIATE_TEST_SUITE_P(
+    PresetGuesser, DocumentedExample,
+    ::testing::Values(
+        TExample{"FullMatchOfExtremeOn390", "3.90 ", {0, 78, 3, 2, 3, 2, 195}, 1, false},
+        TExample{"OtherBitrateOnAVBRRowIsABitrateFreeMatch",
+                 "3.90 ",
+                 {128, 78, 3, 2, 3, 2, 195},
+                 1,
+                 true},
+        TExample{"CBRRowIsNeverABitrateFreeMatch",
+                 "3.90 ",
+                 {254, 58, 1, 1, 3, 2, 205},
+                 NoPresetGuess,
+                 false},
+        TExample{"ABRRowIsNeverABitrateFreeMatch",
+                 "3.97 ",
+                 {200, 57, 2, 1, 3, 4, 205},
+                 NoPresetGuess,
+                 false},
+        TExample{
+            "FullMatchInGroup1DecidesFor390Point", "3.90.", {0, 78, 3, 2, 3, 2, 196}, 1, false},
+        TExample{"Group2DecidesFor393WhenGroup3HasNoMatch",
+                 "3.93 ",
+                 {255, 58, 2, 1, 3, 2, 205},
+                 8,
+                 false},
+        TExample{
+            "BitrateFreeMatchInGroup3For390Point", "3.90.", {128, 78, 3, 1, 3, 2, 196}, 1, true}),
+    [](const ::testing::TestParamInfo<TExample>& Info) { return std::string(Info.param.Name); });
 
 TEST(PresetGuesser, EachComparedValueMustAgree) {
   const TPresetValues exact = ValuesOf(Row(4));

@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 #include "support/RunProgram.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +19,7 @@ namespace {
 
 constexpr char ReportVariable[] = "KESTRIX_TEST_REPORT_CODE_PAGE";
 
-std::string Hex(const std::string& Bytes) {
-  std::string text;
-  char digits[4];
-  for (const char c : Bytes) {
-    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(c));
-    text += digits;
-  }
-  return text;
-}
+using test::Hex;
 
 std::string Hex(const std::u16string& Units) {
   std::string text;

@@ -98,17 +98,9 @@ bool BuildLocale(const test::TTempFolder& Folder, const std::string& Source,
          std::filesystem::exists(Folder.Path() / Name / "LC_NUMERIC");
 }
 
-constexpr char ReportVariable[] = "KESTRIX_TEST_REPORT_SEPARATORS";
+using test::Hex;
 
-std::string Hex(const std::string& Bytes) {
-  std::string text;
-  char digits[4];
-  for (const char c : Bytes) {
-    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(c));
-    text += digits;
-  }
-  return text;
-}
+constexpr char ReportVariable[] = "KESTRIX_TEST_REPORT_SEPARATORS";
 
 // Each locale is read in a fresh copy of this program, as a run reads it
 // once; the copy reports and exits before any test.

@@ -54,6 +54,17 @@ std::u16string ToU16(const std::filesystem::path& Path) {
   return Path.u16string();
 }
 
+std::string Hex(const std::string& Bytes) {
+  constexpr char Digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : Bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    text += Digits[byte >> 4];
+    text += Digits[byte & 0xF];
+  }
+  return text;
+}
+
 TBytes ReadFileBytes(const std::filesystem::path& Path) {
   std::ifstream in(Path, std::ios::binary);
   return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

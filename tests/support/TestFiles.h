@@ -68,6 +68,8 @@ class TTempFolder {
 };
 
 std::u16string ToU16(const std::filesystem::path& Path);
+// Bytes as upper-case hexadecimal pairs, for messages that must stay ASCII.
+std::string Hex(const std::string& Bytes);
 TBytes ReadFileBytes(const std::filesystem::path& Path);
 
 // The parts of a first frame with a LAME tag, to be changed by a test
