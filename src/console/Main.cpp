@@ -55,7 +55,9 @@ TExitCode Run(const TCommandLine& CommandLine) {
   }
 
   const std::u16string path = CommandLine.GetArgument(fileArgIndex);
+  TReportPrinter printer;
   TWalk walk;
+  walk.Printer = &printer;
   walk.Recursive = recursive;
   if (!ProcessPath(path, walk)) {
     ShowUsage();

@@ -2,9 +2,6 @@
 
 #include <exception>
 
-#include "console/Report.h"
-#include "console/WideConsole.h"
-
 namespace kestrix {
 
 namespace {
@@ -50,14 +47,12 @@ std::size_t LastDelimiter(const std::u16string& Path) {
 }
 
 void ReportFile(const std::u16string& FullName, TWalk& Walk) {
-  PrintLine(FullName);
   try {
-    PrintReport(FullName);
+    Walk.Printer->PrintFile(FullName);
   } catch (const std::exception& error) {
-    PrintError(error);
+    Walk.Printer->PrintFailure(FullName, error);
     ++Walk.FailedFiles;
   }
-  PrintLine();
 }
 
 bool ReportFiles(const std::u16string& FileMask, const std::u16string& FolderPath, TWalk& Walk) {

@@ -3,12 +3,14 @@
 #include <set>
 #include <string>
 
+#include "console/Printer.h"
 #include "platform/FileSystem.h"
 
 namespace kestrix {
 
 // What one walk remembers across its folders.
 struct TWalk {
+  TPrinter* Printer = nullptr;  // not owned; must be set before the walk
   bool Recursive = false;
   int FailedFiles = 0;  // files whose report ended in an error line
   std::set<platform::TFolderId> VisitedFolders;

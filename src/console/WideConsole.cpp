@@ -1,6 +1,7 @@
 #include "console/WideConsole.h"
 
 #include "platform/CodePage.h"
+#include "platform/Unicode.h"
 
 namespace kestrix {
 
@@ -107,6 +108,21 @@ std::u16string ConsoleSafeText(std::u16string_view Text) {
   return safe;
 }
 
+std::string ValidUtf8(std::u16string_view Text) {
+  std::u16string valid;
+  valid.reserve(Text.size());
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    const char16_t c = Text[i];
+    if (IsHighSurrogate(c) && i + 1 < Text.size() && IsLowSurrogate(Text[i + 1])) {
+      valid += c;
+      valid += Text[++i];
+    } else {
+      valid += IsSurrogate(c) ? ReplacementCharacter : c;
+    }
+  }
+  return platform::Utf16ToUtf8(valid, platform::TLoneSurrogate::Replace);
+}
+
 std::string Utf16LEBytes(std::u16string_view Text) {
   std::string bytes;
   bytes.reserve(Text.size() * 2);
@@ -139,12 +155,30 @@ bool TWideStdOut::WriteFormatLine(std::u16string_view Format, TFormatArgs Args) 
   return WriteLine(FormatText(Format, Args));
 }
 
+bool TWideStdOut::WriteUtf8Line(std::string_view Text, std::string_view End) {
+  if (Output.IsConsole()) {
+    std::u16string line =
+        ConsoleSafeText(platform::Utf8ToUtf16(Text, platform::TInvalidUtf8::Replace));
+    line += platform::Utf8ToUtf16(End, platform::TInvalidUtf8::Replace);
+    return Write(line);
+  }
+  std::string bytes(Text);
+  bytes += End;
+  const bool written = Output.WriteBytes(bytes.data(), bytes.size());
+  WriteFailed = WriteFailed || !written;
+  return written;
+}
+
 bool PrintLine(std::u16string_view Text) {
   return StdOut && StdOut->WriteLine(Text);
 }
 
 bool PrintFormatLine(std::u16string_view Format, TFormatArgs Args) {
   return StdOut && StdOut->WriteFormatLine(Format, Args);
+}
+
+bool PrintUtf8Line(std::string_view Text, std::string_view End) {
+  return StdOut && StdOut->WriteUtf8Line(Text, End);
 }
 
 void PrintError(const std::exception& Error) {

@@ -48,6 +48,10 @@ std::u16string FormatText(std::u16string_view Format, TFormatArgs Args);
 // surrogates become U+FFFD, so no file name or tag byte can drive it.
 std::u16string ConsoleSafeText(std::u16string_view Text);
 
+// UTF-8 of the text with every lone surrogate (such as an escaped byte of a
+// name that is not UTF-8) as U+FFFD, so the result is always valid UTF-8.
+std::string ValidUtf8(std::u16string_view Text);
+
 // UTF-16 code units as little-endian bytes.
 std::string Utf16LEBytes(std::u16string_view Text);
 
@@ -63,6 +67,9 @@ class TWideStdOut {
   // The text and its line end in one write.
   bool WriteLine(std::u16string_view Text);
   bool WriteFormatLine(std::u16string_view Format, TFormatArgs Args);
+  // A line of UTF-8 text and End as bytes, for the machine-readable forms;
+  // a terminal is given it as text, with its controls defused.
+  bool WriteUtf8Line(std::string_view Text, std::string_view End);
   // Some text did not arrive (a full disk, for example); the run goes on,
   // but cannot end as a success.
   bool AnyWriteFailed() const { return WriteFailed; }
@@ -78,6 +85,7 @@ extern std::unique_ptr<TWideStdOut> StdOut;
 
 bool PrintLine(std::u16string_view Text = {});
 bool PrintFormatLine(std::u16string_view Format, TFormatArgs Args);
+bool PrintUtf8Line(std::string_view Text, std::string_view End);
 // "ERROR: <message>".
 void PrintError(const std::exception& Error);
 

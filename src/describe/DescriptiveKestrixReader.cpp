@@ -255,7 +255,7 @@ std::string SignChar(bool Negative) {
   return SignChars[Negative ? 1 : 0];
 }
 
-std::string FormatThousands(std::uint32_t Value, const std::string& Separator) {
+std::string FormatThousands(std::uint64_t Value, const std::string& Separator) {
   const std::string digits = DecimalText(Value);
   std::string text;
   for (std::size_t i = 0; i < digits.size(); ++i) {

@@ -23,7 +23,7 @@ struct TDescriptiveReplayGain {
 std::string YesNoText(bool Value);
 std::string SignChar(bool Negative);
 // Decimal digits grouped by three with Separator (none when it is empty).
-std::string FormatThousands(std::uint32_t Value, const std::string& Separator);
+std::string FormatThousands(std::uint64_t Value, const std::string& Separator);
 
 std::string PeakValueText(float Peak, const std::string& DecimalSeparator);
 std::string ReplayGainText(const TRawReplayGain& Gain, std::uint8_t ExpectedName);
@@ -71,6 +71,9 @@ class TDescriptiveKestrixReader {
   std::string GetActualMusicCRCText() const;
   std::string GetInfoTagCRCText() const;
   std::string GetActualInfoTagCRCText() const;
+
+  // The raw values behind the texts.
+  TBasicKestrixReader& GetBasicReader() { return Reader; }
 
  private:
   void EvaluatePreset();

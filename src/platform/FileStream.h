@@ -13,6 +13,8 @@ class TStream {
   // A position past the end is allowed; later reads then return 0.
   virtual void Seek(std::int64_t Position) = 0;
   virtual std::int64_t Read(void* Buffer, std::int64_t Count) = 0;
+  // Length in bytes; -1 when it cannot be told.
+  virtual std::int64_t Size() = 0;
 };
 
 // An existing file opened read-only; other processes may still read and
@@ -33,6 +35,7 @@ class TFileStream final : public TStream {
   // Reads until Count bytes are in or the file ends; interrupted and short
   // reads are continued.
   std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Size() override;
 
  private:
   static constexpr std::intptr_t InvalidHandle = -1;

@@ -322,6 +322,7 @@ TBasicKestrixReader::TBasicKestrixReader(platform::TStream& Stream, bool Compute
 }
 
 void TBasicKestrixReader::Read(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound) {
+  FileSize = Stream.Size();
   FramePosition = FindFirstFrame(Stream);
 
   std::uint8_t header[FrameHeaderSize] = {};

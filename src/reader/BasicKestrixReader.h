@@ -106,6 +106,8 @@ class TBasicKestrixReader {
   std::uint16_t GetActualMusicCRC() const { return ActualMusicCRC; }
   std::int64_t GetFramePosition() const { return FramePosition; }
   std::int64_t GetXingOffset() const { return XingOffset; }
+  // The file's length when it was read; -1 when the system could not tell.
+  std::int64_t GetFileSize() const { return FileSize; }
   const TRawTagData& GetTagData() const { return TagData; }
 
  private:
@@ -120,6 +122,7 @@ class TBasicKestrixReader {
   bool ReplayGainCached = false;
   std::int64_t XingOffset = 0;
   std::int64_t FramePosition = 0;
+  std::int64_t FileSize = -1;
   std::uint16_t Preset = 0;
   std::uint8_t GuessedPreset = 0;
   bool GuessedPresetModified = false;

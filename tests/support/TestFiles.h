@@ -40,6 +40,7 @@ class TMemoryStream final : public platform::TStream {
       : Data(std::move(Bytes)), Piece(MaxPiece) {}
   void Seek(std::int64_t NewPosition) override { Position = NewPosition; }
   std::int64_t Read(void* Buffer, std::int64_t Count) override;
+  std::int64_t Size() override { return static_cast<std::int64_t>(Data.size()); }
 
   std::vector<std::int64_t> Requests;  // the Count of every Read
   std::int64_t BytesDelivered = 0;

@@ -82,4 +82,12 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
   return done;
 }
 
+std::int64_t TFileStream::Size() {
+  struct stat status {};
+  if (!IsOpen() || ::fstat(static_cast<int>(Handle), &status) != 0) {
+    return -1;
+  }
+  return static_cast<std::int64_t>(status.st_size);
+}
+
 }  // namespace kestrix::platform
