@@ -105,6 +105,9 @@ TExitCode ProcessPaths(const TOptions& Options) {
 
 TExitCode RunWithOptions(const TCommandLine& CommandLine) {
   const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
+  if (parsed.Options.Utf8 && StdOut) {
+    StdOut->UseUtf8();
+  }
   ShowBanner(CommandLine.GetArgument(0));
   PrintLine();
 
