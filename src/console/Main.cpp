@@ -9,6 +9,7 @@
 #include "console/CommandLine.h"
 #include "console/ExitCode.h"
 #include "console/Options.h"
+#include "console/Progress.h"
 #include "console/Traversal.h"
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
@@ -59,8 +60,10 @@ TExitCode RunClassic(const TCommandLine& CommandLine) {
   }
 
   const std::u16string path = CommandLine.GetArgument(fileArgIndex);
+  const auto progress = StartProgress(StdOut->IsConsole());
   TWalk walk;
   walk.Recursive = recursive;
+  walk.Progress = progress.get();
   if (!ProcessPath(path, walk)) {
     ShowUsage();
     PrintLine();
@@ -83,9 +86,11 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
 TExitCode ProcessPaths(const TOptions& Options) {
   int failedFiles = 0;
   std::vector<std::u16string> missing;
+  const auto progress = StartProgress(StdOut->IsConsole());
   for (const std::u16string& path : Options.Paths) {
     TWalk walk;
     walk.Recursive = Options.Recursive;
+    walk.Progress = progress.get();
     if (!ProcessPath(path, walk)) {
       missing.push_back(path);
     }
