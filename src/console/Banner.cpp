@@ -28,6 +28,18 @@ constexpr const char16_t* NoteLines[] = {
     u"  implementations of MP3Gain.",
 };
 
+constexpr const char16_t* OptionLines[] = {
+    u"Options, with more than one argument (a single argument is always a path):",
+    u"  -r, --recursive  look for the name in every folder below as well",
+    u"  --utf8           write all output as UTF-8 with LF line ends",
+    u"  --json           print the fields of each file as JSON",
+    u"  --csv            print one CSV row per file",
+    u"  --verify         check each file's stored checksums",
+    u"  --               every argument after it is a path",
+    u"  -h, --help       show this help",
+    u"Several paths are reported in the order given, under one banner.",
+};
+
 std::u16string Lookup(const char16_t* Key, const std::u16string& ExeName) {
   return GetVersionInfoString(Key, ExeName, 0, 0);
 }
@@ -52,6 +64,12 @@ void ShowUsage() {
 
 void ShowNotes() {
   for (const char16_t* line : NoteLines) {
+    PrintLine(line);
+  }
+}
+
+void ShowOptions() {
+  for (const char16_t* line : OptionLines) {
     PrintLine(line);
   }
 }

@@ -8,5 +8,7 @@ namespace kestrix {
 void ShowBanner(const std::u16string& ExeName);
 void ShowUsage();
 void ShowNotes();
+// The options of the command lines with more than one argument.
+void ShowOptions();
 
 }  // namespace kestrix

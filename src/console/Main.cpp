@@ -3,9 +3,13 @@
 #include <array>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "console/Banner.h"
 #include "console/CommandLine.h"
+#include "console/ExitCode.h"
+#include "console/Options.h"
+#include "console/Progress.h"
 #include "console/Traversal.h"
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
@@ -14,13 +18,6 @@
 namespace kestrix {
 
 namespace {
-
-enum TExitCode : int {
-  ecSuccess = 0,
-  ecNoOutput = 1,      // standard output could not be obtained or written
-  ecUsage = 2,         // wrong argument count, or nothing matched
-  ecErrorPrinted = 3,  // a file's report or the run itself ended in an error line
-};
 
 const std::u16string RecursiveSwitch = u"--recursive";
 constexpr std::array<const char*, 6> HelpWords = {"help", "-help", "--help", "?", "-?", "/?"};
@@ -34,8 +31,16 @@ bool IsHelpWord(const std::u16string& Argument) {
   return false;
 }
 
-// Everything the guard of the main routine covers.
-TExitCode Run(const TCommandLine& CommandLine) {
+// The command lines the program has always taken, with their old meaning:
+// none, a help word first, one argument (always a path), or "--recursive"
+// and one path.
+bool IsClassicForm(const TCommandLine& CommandLine) {
+  const int count = CommandLine.GetArgumentCount();
+  const std::u16string first = CommandLine.GetArgument(1);
+  return count <= 1 || IsHelpWord(first) || (count == 2 && first == RecursiveSwitch);
+}
+
+TExitCode RunClassic(const TCommandLine& CommandLine) {
   ShowBanner(CommandLine.GetArgument(0));
   PrintLine();
 
@@ -56,9 +61,11 @@ TExitCode Run(const TCommandLine& CommandLine) {
 
   const std::u16string path = CommandLine.GetArgument(fileArgIndex);
   TReportPrinter printer;
+  const auto progress = StartProgress(StdOut->IsConsole());
   TWalk walk;
   walk.Printer = &printer;
   walk.Recursive = recursive;
+  walk.Progress = progress.get();
   if (!ProcessPath(path, walk)) {
     ShowUsage();
     PrintLine();
@@ -66,6 +73,77 @@ TExitCode Run(const TCommandLine& CommandLine) {
     return ecUsage;
   }
   return walk.FailedFiles > 0 ? ecErrorPrinted : ecSuccess;
+}
+
+std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
+  std::vector<std::u16string> arguments;
+  for (int i = 1; i <= CommandLine.GetArgumentCount(); ++i) {
+    arguments.push_back(CommandLine.GetArgument(i));
+  }
+  return arguments;
+}
+
+// Every path in order, each walked on its own; then one not-found line for
+// each path that matched nothing.
+TExitCode ProcessPaths(const TOptions& Options) {
+  int failedFiles = 0;
+  std::vector<std::u16string> missing;
+  const auto progress = StartProgress(StdOut->IsConsole());
+  TReportPrinter printer;
+  for (const std::u16string& path : Options.Paths) {
+    TWalk walk;
+    walk.Printer = &printer;
+    walk.Recursive = Options.Recursive;
+    walk.Progress = progress.get();
+    if (!ProcessPath(path, walk)) {
+      missing.push_back(path);
+    }
+    failedFiles += walk.FailedFiles;
+  }
+  const TExitCode reports = failedFiles > 0 ? ecErrorPrinted : ecSuccess;
+  if (missing.empty()) {
+    return reports;
+  }
+  ShowUsage();
+  PrintLine();
+  for (const std::u16string& path : missing) {
+    PrintFormatLine(u"FILE NOT FOUND: '%s'", {path});
+  }
+  return CombineExitCodes(reports, ecUsage);
+}
+
+TExitCode RunWithOptions(const TCommandLine& CommandLine) {
+  const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
+  if (parsed.Options.Utf8 && StdOut) {
+    StdOut->UseUtf8();
+  }
+  ShowBanner(CommandLine.GetArgument(0));
+  PrintLine();
+
+  if (parsed.Options.Help) {
+    ShowUsage();
+    PrintLine();
+    ShowNotes();
+    PrintLine();
+    ShowOptions();
+    return ecSuccess;
+  }
+  if (parsed.Refusal) {
+    PrintLine(parsed.Refusal->Message);
+    ShowUsage();
+    return ecUsage;
+  }
+  if (parsed.Options.Paths.empty()) {
+    ShowUsage();
+    return ecUsage;
+  }
+  // The other output forms print reports until they have printers of their own.
+  return ProcessPaths(parsed.Options);
+}
+
+// Everything the guard of the main routine covers.
+TExitCode Run(const TCommandLine& CommandLine) {
+  return IsClassicForm(CommandLine) ? RunClassic(CommandLine) : RunWithOptions(CommandLine);
 }
 
 }  // namespace
@@ -83,11 +161,11 @@ int RunMain(int ArgumentCount, char** Arguments) {
     exitCode = Run(TCommandLine(platform::GetSystemCommandLine(ArgumentCount, Arguments)));
   } catch (const std::exception& error) {
     PrintError(error);
-    exitCode = ecErrorPrinted;
+    exitCode = CombineExitCodes(exitCode, ecErrorPrinted);
   }
   if (StdOut->AnyWriteFailed()) {
     platform::WriteStdError("Standard output could not be written: the report is incomplete.");
-    exitCode = ecNoOutput;
+    exitCode = CombineExitCodes(exitCode, ecNoOutput);
   }
   StdOut.reset();
   return exitCode;

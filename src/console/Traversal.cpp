@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "console/Progress.h"
+
 namespace kestrix {
 
 namespace {
@@ -28,6 +30,7 @@ class TFilteredSearch {
   bool Next() { return Skip(Search.Next()); }
   const std::u16string& Name() const { return Search.Name(); }
   std::uint32_t Attributes() const { return Search.Attributes(); }
+  std::int64_t Size() const { return Search.Size(); }
 
  private:
   bool Skip(bool Found) {
@@ -60,6 +63,9 @@ bool ReportFiles(const std::u16string& FileMask, const std::u16string& FolderPat
   bool found = files.First(FileMask);
   for (bool more = found; more; more = files.Next()) {
     ReportFile(FolderPath + files.Name(), Walk);
+    if (Walk.Progress != nullptr) {
+      Walk.Progress->FileReported(files.Size());
+    }
   }
   return found;
 }
@@ -115,6 +121,9 @@ bool ProcessPath(const std::u16string& Path, TWalk& Walk) {
   const std::u16string nameMask = NamePart(fileMask);
   if (Walk.Recursive && Walk.VisitedFolders.empty()) {
     FirstVisit(folderPath, Walk);  // the top of the walk
+  }
+  if (Walk.Progress != nullptr) {
+    Walk.Progress->EnterFolder(folderPath);
   }
 
   bool found = ReportFiles(fileMask, folderPath, Walk);

@@ -8,12 +8,15 @@
 
 namespace kestrix {
 
+class TProgress;
+
 // What one walk remembers across its folders.
 struct TWalk {
   TPrinter* Printer = nullptr;  // not owned; must be set before the walk
   bool Recursive = false;
   int FailedFiles = 0;  // files whose report ended in an error line
   std::set<platform::TFolderId> VisitedFolders;
+  TProgress* Progress = nullptr;  // told of every folder and file, when there is one
 };
 
 // Reports every file that Path (a file, a mask with * and ?, or a folder)

@@ -91,36 +91,40 @@ std::u16string FormatText(std::u16string_view Format, TFormatArgs Args) {
   return result;
 }
 
-std::u16string ConsoleSafeText(std::u16string_view Text) {
-  std::u16string safe;
-  safe.reserve(Text.size());
+namespace {
+
+// Copies Text with every lone surrogate, and each unit Replace picks,
+// turned into U+FFFD; surrogate pairs pass whole.
+template <typename TPredicate>
+std::u16string ReplaceUnits(std::u16string_view Text, TPredicate Replace) {
+  std::u16string result;
+  result.reserve(Text.size());
   for (std::size_t i = 0; i < Text.size(); ++i) {
     const char16_t c = Text[i];
     if (IsHighSurrogate(c) && i + 1 < Text.size() && IsLowSurrogate(Text[i + 1])) {
-      safe += c;
-      safe += Text[++i];
-    } else if (IsControl(c) || IsSurrogate(c)) {
-      safe += ReplacementCharacter;
+      result += c;
+      result += Text[++i];
+    } else if (IsSurrogate(c) || Replace(c)) {
+      result += ReplacementCharacter;
     } else {
-      safe += c;
+      result += c;
     }
   }
-  return safe;
+  return result;
+}
+
+}  // namespace
+
+std::u16string ConsoleSafeText(std::u16string_view Text) {
+  return ReplaceUnits(Text, IsControl);
+}
+
+std::u16string ValidUtf16Text(std::u16string_view Text) {
+  return ReplaceUnits(Text, [](char16_t) { return false; });
 }
 
 std::string ValidUtf8(std::u16string_view Text) {
-  std::u16string valid;
-  valid.reserve(Text.size());
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    const char16_t c = Text[i];
-    if (IsHighSurrogate(c) && i + 1 < Text.size() && IsLowSurrogate(Text[i + 1])) {
-      valid += c;
-      valid += Text[++i];
-    } else {
-      valid += IsSurrogate(c) ? ReplacementCharacter : c;
-    }
-  }
-  return platform::Utf16ToUtf8(valid, platform::TLoneSurrogate::Replace);
+  return platform::Utf16ToUtf8(ValidUtf16Text(Text), platform::TLoneSurrogate::Replace);
 }
 
 std::string Utf16LEBytes(std::u16string_view Text) {
@@ -135,10 +139,14 @@ std::string Utf16LEBytes(std::u16string_view Text) {
 
 bool TWideStdOut::Write(std::u16string_view Text) {
   bool written = false;
-  if (Output.IsConsole()) {
+  if (Utf8) {
+    const std::string bytes =
+        platform::Utf16ToUtf8(ValidUtf16Text(Text), platform::TLoneSurrogate::Replace);
+    written = Output.WriteBytes(bytes.data(), bytes.size());
+  } else if (Output.IsConsole()) {
     written = Output.WriteConsoleText(std::u16string(Text));
   } else {
-    const std::string bytes = Utf16LEBytes(Text);
+    const std::string bytes = Utf16LEBytes(ValidUtf16Text(Text));
     written = Output.WriteBytes(bytes.data(), bytes.size());
   }
   WriteFailed = WriteFailed || !written;
@@ -147,7 +155,7 @@ bool TWideStdOut::Write(std::u16string_view Text) {
 
 bool TWideStdOut::WriteLine(std::u16string_view Text) {
   std::u16string line = Output.IsConsole() ? ConsoleSafeText(Text) : std::u16string(Text);
-  line += LineEnd;
+  line += Utf8 ? Utf8LineEnd : LineEnd;
   return Write(line);
 }
 

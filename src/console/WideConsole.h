@@ -14,6 +14,8 @@ namespace kestrix {
 
 // Every line of output ends with CR LF, also when redirected.
 inline constexpr std::u16string_view LineEnd = u"\r\n";
+// ... except in UTF-8 output, where lines end as Unix tools expect.
+inline constexpr std::u16string_view Utf8LineEnd = u"\n";
 
 // One argument of a format: an integer, UTF-16 text or 8-bit text (which
 // is widened by the active code page).
@@ -48,6 +50,10 @@ std::u16string FormatText(std::u16string_view Format, TFormatArgs Args);
 // surrogates become U+FFFD, so no file name or tag byte can drive it.
 std::u16string ConsoleSafeText(std::u16string_view Text);
 
+// Lone surrogates (such as the escaped bytes of a file name that is not
+// UTF-8) become U+FFFD, so the text is valid UTF-16.
+std::u16string ValidUtf16Text(std::u16string_view Text);
+
 // UTF-8 of the text with every lone surrogate (such as an escaped byte of a
 // name that is not UTF-8) as U+FFFD, so the result is always valid UTF-8.
 std::string ValidUtf8(std::u16string_view Text);
@@ -56,12 +62,15 @@ std::string ValidUtf8(std::u16string_view Text);
 std::string Utf16LEBytes(std::u16string_view Text);
 
 // Standard output for UTF-16 text: shown as text on a terminal, written as
-// UTF-16LE bytes without a byte-order mark when redirected.
+// UTF-16LE bytes without a byte-order mark when redirected, or as UTF-8
+// everywhere when asked to.
 class TWideStdOut {
  public:
   TWideStdOut() = default;
 
   bool IsConsole() const { return Output.IsConsole(); }
+  // From now on all text goes out as UTF-8 with LF line ends.
+  void UseUtf8() { Utf8 = true; }
   // The whole text in one write, without a line end.
   bool Write(std::u16string_view Text);
   // The text and its line end in one write.
@@ -76,6 +85,7 @@ class TWideStdOut {
 
  private:
   platform::TStdOutput Output;
+  bool Utf8 = false;
   bool WriteFailed = false;
 };
 

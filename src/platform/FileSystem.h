@@ -45,8 +45,9 @@ struct TFolderId {
 std::optional<TFolderId> GetFolderId(const std::u16string& Path);
 
 // One listing of a folder's entries that match a mask (a folder part, then
-// a name with the wildcards * and ?), in the order the system lists them.
-// Only files and folders are listed. Ended when the object goes away.
+// a name with the wildcards * and ?). POSIX sorts it by the bytes of the
+// names; Windows keeps the order the system lists them in. Only files and
+// folders are listed. Ended when the object goes away.
 class TDirectorySearch {
  public:
   TDirectorySearch();
@@ -62,12 +63,15 @@ class TDirectorySearch {
 
   const std::u16string& Name() const { return EntryName; }
   std::uint32_t Attributes() const { return EntryAttributes; }
+  // The entry's size in bytes (of what a link leads to).
+  std::int64_t Size() const { return EntrySize; }
 
  private:
   struct TState;
   std::unique_ptr<TState> State;
   std::u16string EntryName;
   std::uint32_t EntryAttributes = 0;
+  std::int64_t EntrySize = 0;
 };
 
 }  // namespace kestrix::platform

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kestrix::platform {
@@ -30,5 +31,12 @@ class TStdOutput {
 
 // Last-resort report when standard output is unusable: the text, then CR LF.
 void WriteStdError(const std::string& Text);
+
+// Standard error when it is an interactive console or terminal: its width
+// in columns, 0 when the system cannot tell; none when it is not one.
+std::optional<int> StdErrorConsoleWidth();
+// Console text on standard error as it is, in the console's own encoding,
+// without a line end; for a line that is redrawn in place.
+bool WriteStdErrorText(const std::u16string& Text);
 
 }  // namespace kestrix::platform

@@ -34,6 +34,12 @@ TEST(ConsoleSafeText, ReplacesControlsAndLoneSurrogates) {
   EXPECT_EQ(ConsoleSafeText(u"\U0001F600 \u00E9"), u"\U0001F600 \u00E9");
 }
 
+TEST(ValidUtf16Text, ReplacesOnlyLoneSurrogates) {
+  EXPECT_EQ(ValidUtf16Text(u"bad\xDCFFname\xD800"), u"bad\uFFFDname\uFFFD");
+  EXPECT_EQ(ValidUtf16Text(u"\xDC80\xD83D"), u"\uFFFD\uFFFD");
+  EXPECT_EQ(ValidUtf16Text(u"\U0001F600\x1B\r\n"), u"\U0001F600\x1B\r\n");
+}
+
 TEST(Utf16LEBytes, PutsTheLowByteFirst) {
   EXPECT_EQ(Utf16LEBytes(u"A\u20AC\r\n"), std::string("A\0\xAC\x20\r\0\n\0", 8));
 }

@@ -26,8 +26,8 @@ TLines UntaggedRun(const std::vector<fs::path>& Files) {
   return lines;
 }
 
-// The entries of a folder as the system lists them, which is the order the
-// walk reports them in.
+// The files of a folder in the order the walk reports them: sorted by the
+// bytes of their names.
 std::vector<fs::path> Listed(const fs::path& Folder, const std::string& Suffix = "") {
   std::vector<fs::path> files;
   for (const auto& entry : fs::directory_iterator(Folder)) {
@@ -37,6 +37,7 @@ std::vector<fs::path> Listed(const fs::path& Folder, const std::string& Suffix =
       files.push_back(entry.path());
     }
   }
+  std::sort(files.begin(), files.end());
   return files;
 }
 
@@ -64,6 +65,19 @@ TEST_F(TraversalTest, FolderArgumentReportsEveryFileInIt) {
   ExpectRun({music.string() + "/"}, expected, 0);
   ExpectRun({"."}, expected, 0, music);
   ExpectRun({"../music/sub/.."}, expected, 0, music);
+}
+
+TEST_F(TraversalTest, FoldersAreWalkedInByteOrderOfTheNames) {
+  // Made in reverse, so the system's own order is unlikely to be sorted.
+  for (const char* name : {"root/z/b.mp3", "root/z/a.mp3", "root/b/x.mp3", "root/a/x.mp3",
+                           "root/c.mp3", "root/B.mp3", "root/a.mp3"}) {
+    Put(name);
+  }
+  const fs::path root = Folder.Path() / "root";
+  const TLines expected =
+      UntaggedRun({root / "B.mp3", root / "a.mp3", root / "c.mp3", root / "a/x.mp3",
+                   root / "b/x.mp3", root / "z/a.mp3", root / "z/b.mp3"});
+  ExpectRun({"--recursive", root.string()}, expected, 0);
 }
 
 TEST_F(TraversalTest, RelativeNameIsShownAsAnAbsolutePath) {
@@ -154,7 +168,8 @@ TEST_F(TraversalTest, UnreadableFileShowsAnErrorAndTheWalkGoesOn) {
 TEST_F(TraversalTest, FileNamesThatAreNotUtf8AreShownAndOpened) {
   const fs::path odd = Folder.Write("bad\xFFname.mp3", Untagged);
   TLines expected = UntaggedRun({});
-  expected.push_back(ToU16(Folder.Path()) + u"/bad\xDCFFname.mp3");
+  // Shown as U+FFFD, so the output stays valid UTF-16.
+  expected.push_back(ToU16(Folder.Path()) + u"/bad\uFFFDname.mp3");
   expected.push_back(u"LAME tag not found.");
   expected.push_back(u"");
   ExpectRun({"*.mp3"}, expected, 0, Folder.Path());

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "platform/Unicode.h"
 #include "support/TestFiles.h"
 
 #ifndef _WIN32
@@ -297,23 +298,42 @@ TEST(DirectorySearch, FirstAgainStartsAFreshListing) {
   EXPECT_EQ(search.Name(), u"one.mp3");
 }
 
-TEST(DirectorySearch, ListsInTheSystemsOrderAndEveryEntryOnce) {
+TEST(DirectorySearch, ListsSortedByTheBytesOfTheNamesEveryEntryOnce) {
   test::TTempFolder folder;
-  std::vector<std::u16string> expected;
+  // Bytes above 0x7F sort after ASCII, as unsigned bytes; capitals first.
+  const std::vector<std::string> sorted = {"B.mp3",           "a.mp3",       "a1.mp3", "b.mp3",
+                                           "caf\xC3\xA9.mp3", "caf\xFF.mp3", "z.mp3"};
+  for (auto name = sorted.rbegin(); name != sorted.rend(); ++name) {
+    folder.Write(*name, {1});
+  }
   for (int i = 0; i < 300; ++i) {
-    const std::string name = "track" + std::to_string(i) + ".mp3";
-    folder.Write(name, {1});
+    folder.Write("track" + std::to_string(i) + ".mp3", {1});
   }
-  // The order of the system's own listing, without "." and "..".
-  for (const auto& entry : fs::directory_iterator(folder.Path())) {
-    expected.push_back(test::ToU16(entry.path().filename()));
-  }
-  std::vector<std::u16string> listed;
+  std::vector<std::string> listed;
   TDirectorySearch search;
   for (bool more = search.First(Slash(folder.Path()) + u"*.mp3"); more; more = search.Next()) {
-    listed.push_back(search.Name());
+    listed.push_back(Utf16ToUtf8(search.Name(), TLoneSurrogate::Unescape));
   }
+  std::vector<std::string> expected = sorted;
+  for (int i = 0; i < 300; ++i) {
+    expected.push_back("track" + std::to_string(i) + ".mp3");
+  }
+  std::sort(expected.begin(), expected.end(), [](const std::string& A, const std::string& B) {
+    return std::lexicographical_compare(A.begin(), A.end(), B.begin(), B.end(), [](char X, char Y) {
+      return static_cast<unsigned char>(X) < static_cast<unsigned char>(Y);
+    });
+  });
   EXPECT_EQ(listed, expected);
+}
+
+TEST(DirectorySearch, ReportsTheSizeOfWhatAnEntryLeadsTo) {
+  test::TTempFolder folder;
+  const auto file = folder.Write("five.mp3", {1, 2, 3, 4, 5});
+  fs::create_symlink(file, folder.Path() / "link.mp3");
+  TDirectorySearch search;
+  for (bool more = search.First(Slash(folder.Path()) + u"*.mp3"); more; more = search.Next()) {
+    EXPECT_EQ(search.Size(), 5);
+  }
 }
 
 TEST(DirectorySearch, SearchesDoNotLeakDescriptors) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/posix/PosixFile.h"
@@ -155,7 +156,10 @@ struct TDirectorySearch::TState {
     void operator()(DIR* Folder) const { ::closedir(Folder); }
   };
   std::unique_ptr<DIR, TCloser> Folder;
-  std::u16string NameMask;
+  // The names that match the mask, as the system stores them, sorted by
+  // their bytes so every machine lists a folder alike.
+  std::vector<std::string> Names;
+  std::size_t NextName = 0;
 };
 
 TDirectorySearch::TDirectorySearch() : State(std::make_unique<TState>()) {}
@@ -164,26 +168,35 @@ TDirectorySearch::~TDirectorySearch() = default;
 
 bool TDirectorySearch::First(const std::u16string& Mask) {
   State->Folder.reset();
+  State->Names.clear();
+  State->NextName = 0;
   const std::size_t split = Mask.rfind(Separator);
   const std::u16string folder =
       split == std::u16string::npos ? std::u16string(CurrentFolder) : Mask.substr(0, split + 1);
-  State->NameMask = split == std::u16string::npos ? Mask : Mask.substr(split + 1);
+  const std::u16string nameMask = split == std::u16string::npos ? Mask : Mask.substr(split + 1);
   State->Folder.reset(::opendir(posix::ToSystemPath(folder).c_str()));
-  return State->Folder != nullptr && Next();
+  if (State->Folder == nullptr) {
+    return false;
+  }
+  while (const dirent* entry = ::readdir(State->Folder.get())) {
+    if (MatchesMask(posix::FromSystemName(entry->d_name), nameMask)) {
+      State->Names.emplace_back(entry->d_name);
+    }
+  }
+  // char_traits<char> compares as unsigned char: the order of LC_ALL=C ls.
+  std::sort(State->Names.begin(), State->Names.end());
+  return Next();
 }
 
 bool TDirectorySearch::Next() {
   if (State->Folder == nullptr) {
     return false;
   }
-  while (const dirent* entry = ::readdir(State->Folder.get())) {
-    const std::u16string name = posix::FromSystemName(entry->d_name);
-    if (!MatchesMask(name, State->NameMask)) {
-      continue;
-    }
+  while (State->NextName < State->Names.size()) {
+    const std::string& systemName = State->Names[State->NextName++];
     // Links are followed: what counts is what the entry leads to.
     struct stat status {};
-    if (::fstatat(::dirfd(State->Folder.get()), entry->d_name, &status, 0) != 0) {
+    if (::fstatat(::dirfd(State->Folder.get()), systemName.c_str(), &status, 0) != 0) {
       continue;
     }
     std::uint32_t attributes = 0;
@@ -194,6 +207,7 @@ bool TDirectorySearch::Next() {
     } else {
       continue;
     }
+    const std::u16string name = posix::FromSystemName(systemName);
     if (IsHiddenName(name)) {
       attributes |= attr::Hidden;
     }
@@ -202,9 +216,11 @@ bool TDirectorySearch::Next() {
     }
     EntryName = name;
     EntryAttributes = attributes;
+    EntrySize = static_cast<std::int64_t>(status.st_size);
     return true;
   }
   State->Folder.reset();
+  State->Names = {};
   return false;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/StdOutput.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,6 +62,22 @@ bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
 void WriteStdError(const std::string& Text) {
   const std::string line = Text + LineEnd;
   WriteAll(STDERR_FILENO, line.data(), line.size());
+}
+
+std::optional<int> StdErrorConsoleWidth() {
+  if (::isatty(STDERR_FILENO) != 1) {
+    return std::nullopt;
+  }
+  winsize size{};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0) {
+    return 0;
+  }
+  return static_cast<int>(size.ws_col);
+}
+
+bool WriteStdErrorText(const std::u16string& Text) {
+  const std::string bytes = Narrow(Text);
+  return WriteAll(STDERR_FILENO, bytes.data(), bytes.size());
 }
 
 }  // namespace kestrix::platform

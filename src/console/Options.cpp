@@ -1,0 +1,91 @@
+#include "console/Options.h"
+
+#include <array>
+#include <string_view>
+
+#include "console/WideConsole.h"
+
+namespace kestrix {
+
+namespace {
+
+constexpr std::u16string_view EndOfOptions = u"--";
+constexpr char16_t OptionMark = u'-';
+
+constexpr std::array<std::u16string_view, 2> RecursiveNames = {u"--recursive", u"-r"};
+constexpr std::u16string_view Utf8Name = u"--utf8";
+// The help words that look like options, and the short form users try first.
+constexpr std::array<std::u16string_view, 4> HelpNames = {u"--help", u"-help", u"-?", u"-h"};
+
+struct TFormName {
+  std::u16string_view Name;
+  TOutputForm Form;
+};
+constexpr std::array<TFormName, 3> FormNames = {{
+    {u"--json", TOutputForm::Json},
+    {u"--csv", TOutputForm::Csv},
+    {u"--verify", TOutputForm::Verify},
+}};
+
+template <std::size_t N>
+bool IsOneOf(std::u16string_view Argument, const std::array<std::u16string_view, N>& Names) {
+  for (const std::u16string_view name : Names) {
+    if (Argument == name) {
+      return true;
+    }
+  }
+  return false;
+}
+
+const TFormName* FindForm(std::u16string_view Argument) {
+  for (const TFormName& form : FormNames) {
+    if (Argument == form.Name) {
+      return &form;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments) {
+  TParsedOptions parsed;
+  TOptions& options = parsed.Options;
+  const TFormName* chosenForm = nullptr;
+  auto refuse = [&parsed](std::u16string Message) {
+    if (!parsed.Refusal) {
+      parsed.Refusal = TRefusal{std::move(Message)};
+    }
+  };
+
+  bool onlyPaths = false;
+  for (const std::u16string& argument : Arguments) {
+    if (onlyPaths || argument.empty() || argument.front() != OptionMark) {
+      options.Paths.push_back(argument);
+    } else if (argument == EndOfOptions) {
+      onlyPaths = true;
+    } else if (IsOneOf(argument, RecursiveNames)) {
+      options.Recursive = true;
+    } else if (argument == Utf8Name) {
+      options.Utf8 = true;
+    } else if (IsOneOf(argument, HelpNames)) {
+      options.Help = true;
+    } else if (const TFormName* form = FindForm(argument)) {
+      if (chosenForm != nullptr && chosenForm->Form != form->Form) {
+        refuse(FormatText(u"Options '%s' and '%s' cannot be used together",
+                          {chosenForm->Name, form->Name}));
+      } else {
+        chosenForm = form;
+        options.Form = form->Form;
+      }
+    } else {
+      refuse(FormatText(u"Unknown option: '%s'", {argument}));
+    }
+  }
+  if (options.Help) {
+    parsed.Refusal.reset();
+  }
+  return parsed;
+}
+
+}  // namespace kestrix

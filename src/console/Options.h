@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrix {
+
+// What each matched file becomes on standard output.
+enum class TOutputForm { Report, Json, Csv, Verify };
+
+struct TOptions {
+  bool Recursive = false;
+  bool Utf8 = false;  // the whole output as UTF-8 with LF line ends
+  bool Help = false;  // a help word stood among the options
+  TOutputForm Form = TOutputForm::Report;
+  std::vector<std::u16string> Paths;  // in the order given
+};
+
+// Why a command line was refused: the line that says so, printed before
+// the usage.
+struct TRefusal {
+  std::u16string Message;
+};
+
+struct TParsedOptions {
+  TOptions Options;  // also filled as far as it goes when refused
+  std::optional<TRefusal> Refusal;
+};
+
+// Reads the arguments after the program, where a known option counts
+// wherever it stands, up to "--", after which every argument is a path.
+// Any other argument beginning with "-" is refused, and so are two
+// different output forms. A help request wins over a refusal.
+TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments);
+
+}  // namespace kestrix

@@ -1,0 +1,103 @@
+// What the output is made of: valid UTF-16LE when redirected, and UTF-8
+// with LF line ends everywhere with --utf8.
+#include <gtest/gtest.h>
+
+#include "e2e/RunKestrix.h"
+#include "platform/Unicode.h"
+#include "support/TestFiles.h"
+
+namespace kestrix::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const TBytes Untagged = {'n', 'o', ' ', 't', 'a', 'g'};
+
+std::u16string FromUtf16LE(const std::string& Bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < Bytes.size(); i += 2) {
+    text += static_cast<char16_t>(static_cast<unsigned char>(Bytes[i]) |
+                                  static_cast<unsigned char>(Bytes[i + 1]) << 8);
+  }
+  return text;
+}
+
+// What --utf8 should make of a redirected run's bytes.
+std::string AsUtf8WithLF(const std::string& Utf16LE) {
+  std::u16string text = FromUtf16LE(Utf16LE);
+  std::u16string lf;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) {
+      lf += text[i];
+    }
+  }
+  return platform::Utf16ToUtf8(lf, platform::TLoneSurrogate::Replace);
+}
+
+std::string Kestrix(const std::string& Arguments) {
+  return "env LC_ALL=C.UTF-8 " + ShellQuote(KESTRIX_EXE) + " " + Arguments;
+}
+
+TEST(TextOutput, NameThatIsNotUtf8ConvertsCleanlyFromUtf16) {
+  const TTempFolder folder;
+  folder.Write("bad\xFFname.mp3", Untagged);
+  const TRunResult run = RunShell(
+      Kestrix("'*.mp3' | iconv -f UTF-16LE -t UTF-8 && echo converted >&2"), folder.Path());
+  EXPECT_EQ(run.Errors, "converted\n");
+  EXPECT_NE(run.Output.find("/bad\xEF\xBF\xBDname.mp3\r\nLAME tag not found."), std::string::npos);
+}
+
+TEST(TextOutput, Utf8IsTheRedirectedTextWithLFLineEnds) {
+  const std::string samples = KESTRIX_SAMPLES_DIR;
+  const TRunResult wide = RunKestrix({"--recursive", samples});
+  ASSERT_EQ(wide.ExitCode, 0);
+  const TRunResult utf8 = RunShell(Kestrix("--utf8 -r " + ShellQuote(samples) + " | cat"));
+  EXPECT_EQ(utf8.Output, AsUtf8WithLF(wide.Output));
+  EXPECT_EQ(utf8.Output.find('\r'), std::string::npos);
+}
+
+TEST(TextOutput, Utf8OutputCanBeSearchedWithGrep) {
+  const TRunResult run =
+      RunShell(Kestrix("--utf8 -r . | grep -c '^Preset:  '"), KESTRIX_SAMPLES_DIR);
+  int tagged = 0;
+  for (const auto& entry : fs::directory_iterator(KESTRIX_SAMPLES_DIR)) {
+    const std::string name = entry.path().filename().string();
+    tagged +=
+        name.size() > 4 && name.substr(name.size() - 4) == ".mp3" && name != "no-lame-tag.mp3";
+  }
+  EXPECT_EQ(run.Output, std::to_string(tagged) + "\n");
+}
+
+TEST(TextOutput, Utf8CoversMessagesAndOddNamesToo) {
+  const TTempFolder folder;
+  folder.Write("bad\xFFname.mp3", Untagged);
+  const TRunResult run = RunShell(Kestrix("--utf8 '*.mp3' missing.mp3"), folder.Path());
+  EXPECT_EQ(run.ExitCode, 2);
+  const std::string expectedTail =
+      "/bad\xEF\xBF\xBDname.mp3\nLAME tag not found.\n\n"
+      "Usage: Kestrix [--recursive] <filename|folder>\n"
+      "       Wildcards are supported in the filename\n\n"
+      "FILE NOT FOUND: 'missing.mp3'\n";
+  ASSERT_GE(run.Output.size(), expectedTail.size());
+  EXPECT_EQ(run.Output.substr(run.Output.size() - expectedTail.size()), expectedTail);
+  EXPECT_EQ(run.Output.compare(0, 9, "Kestrix -"), 0) << "the banner is UTF-8 too";
+
+  const TRunResult refused = RunShell(Kestrix("--bad --utf8"), folder.Path());
+  EXPECT_NE(refused.Output.find("\n\nUnknown option: '--bad'\nUsage: "), std::string::npos);
+}
+
+TEST(TextOutput, Utf8OnATerminalIsStillDefused) {
+  if (RunShell("command -v script").ExitCode != 0) {
+    GTEST_SKIP() << "no script command to give the program a terminal";
+  }
+  const TTempFolder folder;
+  folder.Write("caf\xC3\xA9 \x1B[2J.mp3", Untagged);
+  const std::string inner = "env LC_ALL=C " + ShellQuote(KESTRIX_EXE) + " --utf8 -r '*.mp3'";
+  const TRunResult run = RunShell("script -qec " + ShellQuote(inner) + " /dev/null", folder.Path());
+  // UTF-8 although the locale is plain ASCII, and no escape character.
+  EXPECT_NE(run.Output.find("/caf\xC3\xA9 \xEF\xBF\xBD[2J.mp3"), std::string::npos);
+  EXPECT_EQ(run.Output.find('\x1B'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrix::test
