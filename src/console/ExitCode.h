@@ -9,11 +9,12 @@ enum TExitCode : int {
   ecNoOutput = 1,      // standard output could not be obtained or written
   ecUsage = 2,         // the command line was refused, or a path matched nothing
   ecErrorPrinted = 3,  // a file's report or the run itself ended in an error line
+  ecFileBad = 4,       // a judging output form found a file with a bad CRC or length
 };
 
 // Where several codes apply, the earlier in this list wins.
-inline constexpr std::array<TExitCode, 4> ExitCodePrecedence = {ecNoOutput, ecErrorPrinted, ecUsage,
-                                                                ecSuccess};
+inline constexpr std::array<TExitCode, 5> ExitCodePrecedence = {ecNoOutput, ecErrorPrinted,
+                                                                ecFileBad, ecUsage, ecSuccess};
 
 // The code of a run for which both A and B apply.
 constexpr TExitCode CombineExitCodes(TExitCode A, TExitCode B) {

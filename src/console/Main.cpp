@@ -7,10 +7,13 @@
 
 #include "console/Banner.h"
 #include "console/CommandLine.h"
+#include "console/CsvPrinter.h"
 #include "console/ExitCode.h"
+#include "console/JsonPrinter.h"
 #include "console/Options.h"
 #include "console/Progress.h"
 #include "console/Traversal.h"
+#include "console/VerifyPrinter.h"
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
 #include "platform/Process.h"
@@ -83,44 +86,87 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
   return arguments;
 }
 
+std::unique_ptr<TPrinter> MakePrinter(TOutputForm Form) {
+  switch (Form) {
+    case TOutputForm::Json:
+      return std::make_unique<TJsonPrinter>();
+    case TOutputForm::Csv:
+      return std::make_unique<TCsvPrinter>();
+    case TOutputForm::Verify:
+      return std::make_unique<TVerifyPrinter>();
+    case TOutputForm::Report:
+      break;
+  }
+  return std::make_unique<TReportPrinter>();
+}
+
+// JSON and CSV own standard output: no banner, no usage, and what a person
+// must know goes to standard error.
+bool IsMachineReadable(TOutputForm Form) {
+  return Form == TOutputForm::Json || Form == TOutputForm::Csv;
+}
+
+void ShowNotFound(const std::vector<std::u16string>& Missing, TOutputForm Form) {
+  const std::u16string_view format = u"FILE NOT FOUND: '%s'";
+  if (IsMachineReadable(Form)) {
+    for (const std::u16string& path : Missing) {
+      platform::WriteStdError(platform::Narrow(ConsoleSafeText(FormatText(format, {path}))));
+    }
+    return;
+  }
+  ShowUsage();
+  PrintLine();
+  for (const std::u16string& path : Missing) {
+    PrintFormatLine(format, {path});
+  }
+}
+
 // Every path in order, each walked on its own; then one not-found line for
 // each path that matched nothing.
 TExitCode ProcessPaths(const TOptions& Options) {
   int failedFiles = 0;
   std::vector<std::u16string> missing;
-  const auto progress = StartProgress(StdOut->IsConsole());
-  TReportPrinter printer;
-  for (const std::u16string& path : Options.Paths) {
-    TWalk walk;
-    walk.Printer = &printer;
-    walk.Recursive = Options.Recursive;
-    walk.Progress = progress.get();
-    if (!ProcessPath(path, walk)) {
-      missing.push_back(path);
+  const std::unique_ptr<TPrinter> printer = MakePrinter(Options.Form);
+  {
+    const auto progress = StartProgress(StdOut->IsConsole());
+    printer->Start();
+    for (const std::u16string& path : Options.Paths) {
+      TWalk walk;
+      walk.Printer = printer.get();
+      walk.Recursive = Options.Recursive;
+      walk.Progress = progress.get();
+      if (!ProcessPath(path, walk)) {
+        missing.push_back(path);
+      }
+      failedFiles += walk.FailedFiles;
     }
-    failedFiles += walk.FailedFiles;
+    printer->Finish();
   }
-  const TExitCode reports = failedFiles > 0 ? ecErrorPrinted : ecSuccess;
+  TExitCode code = failedFiles > 0 ? ecErrorPrinted : ecSuccess;
+  if (printer->AnyBad()) {
+    code = CombineExitCodes(code, ecFileBad);
+  }
   if (missing.empty()) {
-    return reports;
+    return code;
   }
-  ShowUsage();
-  PrintLine();
-  for (const std::u16string& path : missing) {
-    PrintFormatLine(u"FILE NOT FOUND: '%s'", {path});
-  }
-  return CombineExitCodes(reports, ecUsage);
+  ShowNotFound(missing, Options.Form);
+  return CombineExitCodes(code, ecUsage);
 }
 
 TExitCode RunWithOptions(const TCommandLine& CommandLine) {
   const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
-  if (parsed.Options.Utf8 && StdOut) {
+  const TOptions& options = parsed.Options;
+  if (options.Utf8 && StdOut) {
     StdOut->UseUtf8();
+  }
+  const bool runs = !options.Help && !parsed.Refusal && !options.Paths.empty();
+  if (runs && IsMachineReadable(options.Form)) {
+    return ProcessPaths(options);
   }
   ShowBanner(CommandLine.GetArgument(0));
   PrintLine();
 
-  if (parsed.Options.Help) {
+  if (options.Help) {
     ShowUsage();
     PrintLine();
     ShowNotes();
@@ -133,12 +179,11 @@ TExitCode RunWithOptions(const TCommandLine& CommandLine) {
     ShowUsage();
     return ecUsage;
   }
-  if (parsed.Options.Paths.empty()) {
+  if (options.Paths.empty()) {
     ShowUsage();
     return ecUsage;
   }
-  // The other output forms print reports until they have printers of their own.
-  return ProcessPaths(parsed.Options);
+  return ProcessPaths(options);
 }
 
 // Everything the guard of the main routine covers.

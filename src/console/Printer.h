@@ -12,6 +12,8 @@ class TPrinter {
  public:
   virtual ~TPrinter() = default;
 
+  // Before the first file of the run.
+  virtual void Start() {}
   virtual void PrintFile(const std::u16string& FullName) = 0;
   virtual void PrintFailure(const std::u16string& FullName, const std::exception& Error) = 0;
   // After the last file of the run.

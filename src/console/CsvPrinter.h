@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console/Printer.h"
+#include "describe/Verdict.h"
+
+namespace kestrix {
+
+// One record of RFC 4180 CSV, without its record end: a cell that holds a
+// comma, a quote, CR or LF is quoted, its quotes doubled.
+std::string CsvRecord(const std::vector<std::string>& Cells);
+
+// The column names: path, verdict, problems, every field key in report
+// order, error.
+std::vector<std::string> CsvHeader();
+// The row of one file, and its verdict. Raises when the file cannot be
+// read at all.
+std::vector<std::string> CsvFileRow(const std::u16string& FullName, TVerdictKind& Kind);
+std::vector<std::string> CsvErrorRow(const std::u16string& FullName, const std::string& Message);
+
+// RFC 4180 CSV in UTF-8, CR LF after every record: the header, then one row
+// per file in the order of the walk.
+class TCsvPrinter final : public TPrinter {
+ public:
+  void Start() override;
+  void PrintFile(const std::u16string& FullName) override;
+  void PrintFailure(const std::u16string& FullName, const std::exception& Error) override;
+  bool AnyBad() const override { return Tally.Of(TVerdictKind::Bad) > 0; }
+
+ private:
+  TTally Tally;
+};
+
+}  // namespace kestrix
