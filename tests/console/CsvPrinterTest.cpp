@@ -1,0 +1,73 @@
+#include "console/CsvPrinter.h"
+
+#include <gtest/gtest.h>
+
+#include "support/TestFiles.h"
+
+namespace kestrix::test {
+namespace {
+
+TEST(CsvRecord, QuotesOnlyWhatNeedsIt) {
+  EXPECT_EQ(CsvRecord({"a", "", "b c"}), "a,,b c");
+  EXPECT_EQ(CsvRecord({"x,y"}), "\"x,y\"");
+  EXPECT_EQ(CsvRecord({"say \"hi\""}), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(CsvRecord({"two\nlines", "cr\r"}), "\"two\nlines\",\"cr\r\"");
+  EXPECT_EQ(CsvRecord({"\"", "'"}), "\"\"\"\",'");
+  EXPECT_EQ(CsvRecord({}), "");
+}
+
+TEST(CsvHeader, NamesTheColumnsInReportOrder) {
+  const std::vector<std::string> header = CsvHeader();
+  ASSERT_EQ(header.size(), 3u + 30u + 1u);
+  EXPECT_EQ(header[0], "path");
+  EXPECT_EQ(header[1], "verdict");
+  EXPECT_EQ(header[2], "problems");
+  EXPECT_EQ(header[3], "tag_revision");
+  EXPECT_EQ(header[31], "actual_infotag_crc");
+  EXPECT_EQ(header[32], "preset_guess");
+  EXPECT_EQ(header[33], "error");
+}
+
+class CsvRowTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Row(const TBytes& File, TVerdictKind& Kind) {
+    return CsvFileRow(ToU16(Folder.Write("a,b.mp3", File)), Kind);
+  }
+  TTempFolder Folder;
+};
+
+TEST_F(CsvRowTest, BadFileListsItsProblems) {
+  TBytes file = TTagFileBuilder().Build();
+  file.resize(file.size() - 10);
+  file[36 + 119] ^= 0xFF;  // the quality byte
+  TVerdictKind kind = TVerdictKind::Ok;
+  const std::vector<std::string> row = Row(file, kind);
+  EXPECT_EQ(kind, TVerdictKind::Bad);
+  ASSERT_EQ(row.size(), CsvHeader().size());
+  EXPECT_EQ(row[0], (Folder.Path() / "a,b.mp3").string());
+  EXPECT_EQ(row[1], "bad");
+  EXPECT_EQ(row[2], "tag_crc;music_crc;truncated");
+  EXPECT_EQ(row[3], "0");
+  EXPECT_EQ(row[32], "");  // no guess
+  EXPECT_EQ(row[33], "");  // no error
+}
+
+TEST_F(CsvRowTest, FileWithoutTagHasOnlyItsVerdict) {
+  TVerdictKind kind = TVerdictKind::Ok;
+  const std::vector<std::string> row = Row({'n', 'o'}, kind);
+  EXPECT_EQ(kind, TVerdictKind::NoTag);
+  EXPECT_EQ(row[1], "no_tag");
+  for (std::size_t i = 2; i < row.size(); ++i) {
+    EXPECT_EQ(row[i], "") << i;
+  }
+}
+
+TEST(CsvErrorRow, HoldsTheMessageInTheLastColumn) {
+  const std::vector<std::string> row = CsvErrorRow(u"/x\xDC80.mp3", "Cannot open file /x?.mp3");
+  EXPECT_EQ(row[0], "/x\xEF\xBF\xBD.mp3");
+  EXPECT_EQ(row[1], "error");
+  EXPECT_EQ(row.back(), "Cannot open file /x?.mp3");
+}
+
+}  // namespace
+}  // namespace kestrix::test
