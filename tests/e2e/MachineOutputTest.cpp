@@ -1,0 +1,491 @@
+// --json, --csv and --verify on crafted files and the bundled samples: the
+// texts are the report's, the verdicts name the damage, the exit codes
+// tell it, and standard parsers read the output whatever the file names.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "e2e/RunKestrix.h"
+#include "platform/Unicode.h"
+#include "support/TestFiles.h"
+
+namespace kestrix::test {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using TTexts = std::map<std::string, std::string>;
+
+constexpr std::size_t LabelWidth = 20;
+const TBytes Untagged = {'n', 'o', ' ', 't', 'a', 'g'};
+
+std::string Utf8OfUtf16LE(const std::string& Bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < Bytes.size(); i += 2) {
+    text += static_cast<char16_t>(static_cast<unsigned char>(Bytes[i]) |
+                                  static_cast<unsigned char>(Bytes[i + 1]) << 8);
+  }
+  return platform::Utf16ToUtf8(text, platform::TLoneSurrogate::Replace);
+}
+
+std::vector<std::string> Split(const std::string& Text, const std::string& End) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at = Text.find(End); at != std::string::npos; at = Text.find(End, start)) {
+    parts.push_back(Text.substr(start, at - start));
+    start = at + End.size();
+  }
+  if (start < Text.size()) {
+    parts.push_back(Text.substr(start));
+  }
+  return parts;
+}
+
+std::vector<json> JsonLines(const std::string& Output) {
+  std::vector<json> objects;
+  for (const std::string& line : Split(Output, "\n")) {
+    objects.push_back(json::parse(line));
+  }
+  return objects;
+}
+
+// "Music CRC:          " is the key music_crc; a line whose first 20
+// characters are not a label and blanks is no field line.
+bool LabelKey(const std::string& Line, std::string& Key) {
+  const std::size_t colon = Line.find(':');
+  if (Line.size() < LabelWidth || colon == std::string::npos || colon == 0 || colon >= LabelWidth ||
+      Line.find_first_not_of(' ', colon + 1) < LabelWidth) {
+    return false;
+  }
+  Key.clear();
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = Line[i];
+    if (std::isalnum(static_cast<unsigned char>(c))) {
+      Key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    } else if (!Key.empty() && Key.back() != '_') {
+      Key += '_';
+    }
+  }
+  while (!Key.empty() && Key.back() == '_') {
+    Key.pop_back();
+  }
+  return true;
+}
+
+// The texts of the report of one file, read from the report itself: each
+// field line by its label, the guess block's lines joined by a blank.
+TTexts ReportTexts(const fs::path& File) {
+  const TRunResult run = RunKestrix({File.string()}, {}, "LC_ALL=C");
+  std::vector<std::string> lines = Split(Utf8OfUtf16LE(run.Output), "\r\n");
+  EXPECT_GE(lines.size(), 6u);
+  lines = std::vector<std::string>(lines.begin() + 5, lines.end() - 1);  // banner, path, end
+  TTexts texts;
+  std::string guess;
+  bool inGuess = false;
+  for (const std::string& line : lines) {
+    std::string key;
+    if (line.rfind("  Based on", 0) == 0) {
+      inGuess = true;
+    }
+    if (inGuess && !line.empty()) {
+      guess += (guess.empty() ? "" : " ") + line.substr(LabelKey(line, key) ? LabelWidth : 2);
+    } else if (!inGuess && LabelKey(line, key)) {
+      texts[key] = line.substr(LabelWidth);
+    }
+  }
+  if (inGuess) {
+    texts["preset_guess"] = guess;
+  }
+  return texts;
+}
+
+TTexts JsonTexts(const json& Fields) {
+  TTexts texts;
+  for (const auto& [key, value] : Fields.items()) {
+    texts[key] = value.get<std::string>();
+  }
+  return texts;
+}
+
+// An MPEG-1 frame of the "[alt-]preset extreme" values, no preset stored.
+TTagFileBuilder ExtremeTag() {
+  TTagFileBuilder builder;
+  builder.Version("LAME3.90 ");
+  builder.Set(QualityIndex, {78}).Set(RevisionMethodIndex, {0x03});
+  builder.Set(LowpassIndex, {195}).Set(FlagsATHIndex, {0x12});
+  builder.Set(DelayPaddingIndex, {0x24, 0x05, 0x3C}).Set(MiscIndex, {0x4E});
+  return builder;
+}
+
+// Files that take every road of the report.
+std::map<std::string, TBytes> CraftedFiles() {
+  std::map<std::string, TBytes> files;
+  files["guess.mp3"] = ExtremeTag().Build();
+  TTagFileBuilder modified = ExtremeTag();
+  modified.Set(BitrateIndex, {128});
+  files["guess-modified.mp3"] = modified.Build();
+  TTagFileBuilder unable = ExtremeTag();
+  unable.Set(LowpassIndex, {194});
+  files["no-guess.mp3"] = unable.Build();
+  unable.Set(PresetSurroundIndex, {0x00, 0x80});
+  files["bitrate-preset.mp3"] = unable.Build();
+  TTagFileBuilder revision = ExtremeTag();
+  revision.Set(RevisionMethodIndex, {0x13}).Set(PresetSurroundIndex, {0x03, 0xE8});
+  files["revision.mp3"] = revision.Build();
+  TTagFileBuilder loud = ExtremeTag();
+  loud.Version("LAME3.99r");
+  loud.Set(PeakIndex, {0x00, 0x90, 0x00, 0x00})
+      .Set(TrackGainIndex, {0x2E, 0x43})
+      .Set(AlbumGainIndex, {0x48, 0x05})
+      .Set(MP3GainIndex, {0x83})
+      .Set(DelayPaddingIndex, {0x45, 0x15, 0x3C})
+      .Set(PresetSurroundIndex, {0x21, 0xE0});
+  loud.Prefix = Id3v2Tag(300);
+  loud.Music = TBytes(5000, 0x21);
+  files["replaygain.mp3"] = loud.Build();
+  TTagFileBuilder odd = ExtremeTag();
+  odd.Version(
+      "L\xC3\xA9\xFF"
+      "3.9\xE9x");
+  files["odd-encoder.mp3"] = odd.Build();
+  TTagFileBuilder old;
+  old.FixCRCs = false;
+  old.Version("LAME3.88 ");
+  const std::string longVersion = "3.88 (beta 1) xy";
+  std::copy(longVersion.begin(), longVersion.end(), old.Tag.begin() + 5);
+  files["old.mp3"] = old.Build();
+  TTagFileBuilder later;
+  later.FixCRCs = false;
+  later.Version("LAME3.93 ");
+  files["later.mp3"] = later.Build();
+  TTagFileBuilder junk = ExtremeTag();
+  junk.Magic = "Junk";
+  files["junk.mp3"] = junk.Build();
+  files["empty.mp3"] = {};
+  files["tiny.mp3"] = {0xFF, 0xFB, 0x90};
+  return files;
+}
+
+// Every value agrees with the field texts it stands for (C locale: no
+// grouping, "." as decimal separator).
+void ExpectValuesAgree(const json& Values, const TTexts& Texts, std::uintmax_t FileSize) {
+  EXPECT_EQ(Values["file_size"], FileSize);
+  if (Texts.count("tag_revision") == 0) {
+    return;
+  }
+  const auto number = [&Values](const char* Key) {
+    return std::to_string(Values[Key].get<long>());
+  };
+  const auto nullWhereNotStored = [&](const char* ValueKey, const char* TextKey) {
+    EXPECT_EQ(Values[ValueKey].is_null(), Texts.at(TextKey) == "<not stored>") << ValueKey;
+    return !Values[ValueKey].is_null();
+  };
+  EXPECT_EQ(number("tag_revision"), Texts.at("tag_revision"));
+  EXPECT_EQ(Values["encoder"], Texts.at("encoder_string"));
+  EXPECT_EQ(Values["version"], Texts.at("version_string"));
+  EXPECT_EQ(Texts.at("quality").rfind(number("quality"), 0), 0u);
+  if (nullWhereNotStored("lowpass_hz", "lowpass")) {
+    EXPECT_EQ(number("lowpass_hz") + "Hz", Texts.at("lowpass"));
+  }
+  if (nullWhereNotStored("peak", "rg_track_peak")) {
+    EXPECT_NEAR(Values["peak"].get<double>(), std::stod(Texts.at("rg_track_peak")), 1e-6);
+  }
+  for (const auto& [value, text] :
+       {std::pair{"track_gain_db", "rg_track_gain"}, std::pair{"album_gain_db", "rg_album_gain"}}) {
+    if (nullWhereNotStored(value, text)) {
+      EXPECT_NEAR(Values[value].get<double>(), std::stod(Texts.at(text)), 1e-9) << value;
+    }
+  }
+  if (nullWhereNotStored("bitrate", "bitrate")) {
+    EXPECT_NE(Texts.at("bitrate").find(number("bitrate")), std::string::npos);
+  }
+  nullWhereNotStored("encoding_method", "encoding_method");
+  EXPECT_EQ(Values["nspsytune"].get<bool>(), Texts.at("nspsytune") == "yes");
+  EXPECT_EQ(Values["unwise_settings"].get<bool>(), Texts.at("unwise_settings") == "yes");
+  EXPECT_EQ(number("ath_type"), Texts.at("ath_type"));
+  EXPECT_EQ(number("noise_shaping"), Texts.at("noise_shaping"));
+  EXPECT_EQ(number("encoder_delay") + " samples", Texts.at("encoder_delay"));
+  EXPECT_EQ(number("padding") + " samples", Texts.at("padded_at_end"));
+  EXPECT_EQ(number("music_length") + " bytes", Texts.at("music_length"));
+  EXPECT_EQ(Values["music_crc"], Texts.at("music_crc"));
+  EXPECT_EQ(Values["actual_music_crc"], Texts.at("actual_music_crc"));
+  EXPECT_EQ(Values["info_tag_crc"], Texts.at("info_tag_crc"));
+  EXPECT_EQ(Values["actual_info_tag_crc"], Texts.at("actual_infotag_crc"));
+  EXPECT_TRUE(Values["preset"].is_number_unsigned());
+  EXPECT_EQ(Values["preset_guess"].is_null(), Texts.count("preset_guess") == 0);
+  if (!Values["preset_guess"].is_null()) {
+    const std::string guess = Values["preset_guess"];
+    const std::string& text = Texts.at("preset_guess");
+    EXPECT_EQ(text.substr(text.size() - guess.size()), guess);
+  }
+}
+
+class MachineOutputTest : public ::testing::Test {
+ protected:
+  // A copy of a bundled sample, changed by Change.
+  template <typename TChange>
+  fs::path Damaged(const std::string& Name, TChange Change) {
+    TBytes bytes = ReadFileBytes(fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3");
+    Change(bytes);
+    return Folder.Write(Name, bytes);
+  }
+  json JsonOf(const fs::path& File) {
+    const TRunResult run = RunKestrix({"--json", File.string()});
+    return JsonLines(run.Output).at(0);
+  }
+  TTempFolder Folder;
+};
+
+TEST_F(MachineOutputTest, FieldTextsAreTheReportLinesAndValuesAgree) {
+  std::vector<fs::path> files;
+  for (const auto& [name, bytes] : CraftedFiles()) {
+    files.push_back(Folder.Write(name, bytes));
+  }
+  for (const auto& entry : fs::directory_iterator(KESTRIX_SAMPLES_DIR)) {
+    if (entry.path().extension() == ".mp3") {
+      files.push_back(entry.path());
+    }
+  }
+  std::vector<std::string> arguments = {"--json"};
+  for (const fs::path& file : files) {
+    arguments.push_back(file.string());
+  }
+  const TRunResult run = RunKestrix(arguments, {}, "LC_ALL=C");
+  EXPECT_EQ(run.ExitCode, 0);
+  const std::vector<json> objects = JsonLines(run.Output);
+  ASSERT_EQ(objects.size(), files.size() + 1);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(files[i].string());
+    const TTexts report = ReportTexts(files[i]);
+    EXPECT_EQ(JsonTexts(objects[i]["fields"]), report);
+    ExpectValuesAgree(objects[i]["values"], report, fs::file_size(files[i]));
+    EXPECT_EQ(objects[i]["verdict"], report.count("tag_revision") != 0 ? "ok" : "no_tag");
+  }
+  EXPECT_EQ(objects.back()["summary"]["files"], files.size());
+  EXPECT_EQ(objects.back()["summary"]["format"], 1);
+}
+
+TEST_F(MachineOutputTest, NoGroupingWhateverTheLocale) {
+  if (RunShell("locale -a | grep -qix 'en_US.utf-\\?8'").ExitCode != 0) {
+    GTEST_SKIP() << "the en_US.UTF-8 locale is not installed (tools/install-deps makes it)";
+  }
+  TTagFileBuilder tag = ExtremeTag();
+  tag.Set(DelayPaddingIndex, {0x45, 0x15, 0x3C});
+  const fs::path file = Folder.Write("f.mp3", tag.Build());
+  const TRunResult run = RunKestrix({"--json", file.string()}, {}, "LC_ALL=en_US.UTF-8");
+  const json fields = JsonLines(run.Output).at(0)["fields"];
+  EXPECT_EQ(fields["lowpass"], "19500Hz");
+  EXPECT_EQ(fields["encoder_delay"], "1105 samples");
+  EXPECT_EQ(fields["music_length"], "2417 bytes");
+}
+
+TEST_F(MachineOutputTest, VerdictsNameTheDamage) {
+  const fs::path music = Damaged("music.mp3", [](TBytes& b) { b[b.size() / 2] ^= 0x01; });
+  const fs::path tag = Damaged("tag.mp3", [](TBytes& b) { b[36 + 119] ^= 0x01; });
+  const fs::path cut = Damaged("cut.mp3", [](TBytes& b) { b.resize(b.size() - 1000); });
+  const fs::path none = Folder.Write("none.mp3", Untagged);
+  const auto problems = [this](const fs::path& File) { return JsonOf(File)["problems"]; };
+  EXPECT_EQ(problems(music), json({"music_crc"}));
+  EXPECT_EQ(problems(tag), json({"tag_crc"}));
+  EXPECT_EQ(problems(cut), json({"music_crc", "truncated"}));
+  EXPECT_EQ(JsonOf(music)["verdict"], "bad");
+  EXPECT_EQ(JsonOf(none)["verdict"], "no_tag");
+  EXPECT_EQ(JsonOf(none)["problems"], json::array());
+}
+
+TEST_F(MachineOutputTest, UnreadableFileIsAnError) {
+  std::string asUser;
+  if (RunShell("test \"$(id -u)\" = 0").ExitCode == 0) {
+    asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    if (RunShell(asUser + ShellQuote(KESTRIX_EXE) + " help").ExitCode != 0) {
+      GTEST_SKIP() << "cannot run the program as an unprivileged user here";
+    }
+  }
+  fs::permissions(Folder.Path(), fs::perms::all, fs::perm_options::add);
+  const fs::path locked = Folder.Write("locked.mp3", Untagged);
+  fs::permissions(locked, fs::perms::none);
+  const fs::path bad = Damaged("bad.mp3", [](TBytes& b) { b[b.size() / 2] ^= 0x01; });
+  fs::permissions(bad, fs::perms::all, fs::perm_options::add);
+  const auto run = [&](const std::string& Form, const fs::path& File) {
+    return RunShell("env LC_ALL=C.UTF-8 " + asUser + ShellQuote(KESTRIX_EXE) + " " + Form + " " +
+                    ShellQuote(File.string()) + " " + ShellQuote(File.string()));
+  };
+  const TRunResult jsonRun = run("--json", locked);
+  const json object = JsonLines(jsonRun.Output).at(0);
+  EXPECT_EQ(object["verdict"], "error");
+  EXPECT_EQ(object["error"], "Cannot open file " + locked.string());
+  EXPECT_EQ(JsonLines(jsonRun.Output).back()["summary"]["error"], 2);
+  EXPECT_EQ(jsonRun.ExitCode, 3);
+  EXPECT_EQ(run("--csv", locked).ExitCode, 3);
+  const TRunResult verify = run("--verify", locked);
+  EXPECT_NE(Utf8OfUtf16LE(verify.Output)
+                .find("ERR  " + locked.string() + ": Cannot open file " + locked.string() + "\r\n"),
+            std::string::npos);
+  EXPECT_EQ(verify.ExitCode, 3);
+  // An error outranks a bad file.
+  const TRunResult both =
+      RunShell("env LC_ALL=C.UTF-8 " + asUser + ShellQuote(KESTRIX_EXE) + " --verify " +
+               ShellQuote(locked.string()) + " " + ShellQuote(bad.string()));
+  EXPECT_EQ(both.ExitCode, 3);
+}
+
+TEST_F(MachineOutputTest, ExitCodeFourOnlyInTheJudgingForms) {
+  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const fs::path bad = Damaged("bad.mp3", [](TBytes& b) { b[b.size() / 2] ^= 0x01; });
+  const fs::path none = Folder.Write("none.mp3", Untagged);
+  for (const char* form : {"--json", "--csv", "--verify"}) {
+    SCOPED_TRACE(form);
+    EXPECT_EQ(RunKestrix({form, good.string(), none.string()}).ExitCode, 0);
+    EXPECT_EQ(RunKestrix({form, good.string(), bad.string()}).ExitCode, 4);
+    // A bad file outranks a path that matched nothing.
+    EXPECT_EQ(RunKestrix({form, bad.string(), (Folder.Path() / "nothing").string()}).ExitCode, 4);
+    EXPECT_EQ(RunKestrix({form, good.string(), (Folder.Path() / "nothing").string()}).ExitCode, 2);
+  }
+  EXPECT_EQ(RunKestrix({bad.string()}).ExitCode, 0);
+  EXPECT_EQ(RunKestrix({"--recursive", bad.string()}).ExitCode, 0);
+  EXPECT_EQ(RunKestrix({"-r", bad.string(), good.string()}).ExitCode, 0);
+}
+
+TEST_F(MachineOutputTest, JsonHoldsNothingButObjects) {
+  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const std::string missing = (Folder.Path() / "nothing.mp3").string();
+  const TRunResult run = RunKestrix({"--json", good.string(), missing});
+  ASSERT_FALSE(run.Output.empty());
+  EXPECT_EQ(run.Output.back(), '\n');
+  EXPECT_EQ(run.Output.find('\r'), std::string::npos);
+  const std::vector<json> objects = JsonLines(run.Output);
+  ASSERT_EQ(objects.size(), 2u);
+  EXPECT_EQ(objects[0]["path"], good.string());
+  EXPECT_EQ(objects[1], json::parse(R"({"summary":{"format":1,"files":1,"ok":1,"bad":0,)"
+                                    R"("no_tag":0,"error":0}})"));
+  EXPECT_EQ(run.Errors, "FILE NOT FOUND: '" + missing + "'\r\n");
+  EXPECT_EQ(run.ExitCode, 2);
+}
+
+TEST_F(MachineOutputTest, CsvHasAHeaderAndOneRowPerFile) {
+  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const fs::path none = Folder.Write("none.mp3", Untagged);
+  const TRunResult run = RunKestrix({"--csv", good.string(), none.string()});
+  const std::vector<std::string> records = Split(run.Output, "\r\n");
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].substr(0, 48), "path,verdict,problems,tag_revision,encoder_strin");
+  EXPECT_EQ(records[1].substr(0, good.string().size() + 14), good.string() + ",ok,,0,LAME,3.");
+  EXPECT_EQ(records[2], none.string() + ",no_tag" + std::string(32, ','));
+  EXPECT_EQ(run.ExitCode, 0);
+}
+
+TEST_F(MachineOutputTest, VerifyPrintsOneLinePerFileAndTheCounts) {
+  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const fs::path cut = Damaged("cut.mp3", [](TBytes& b) { b.resize(b.size() - 1234); });
+  const fs::path none = Folder.Write("none.mp3", Untagged);
+  const TRunResult run = RunKestrix({"--verify", good.string(), cut.string(), none.string()});
+  std::vector<std::u16string> lines = BannerLines();
+  const json cutValues = JsonOf(cut)["values"];
+  const std::string musicCRC = cutValues["music_crc"];
+  const std::string actualCRC = cutValues["actual_music_crc"];
+  lines.push_back(u"");
+  lines.push_back(u"OK   " + ToU16(good));
+  lines.push_back(u"BAD  " + ToU16(cut) + u": music CRC stored " + ToU16(musicCRC) + u", actual " +
+                  ToU16(actualCRC) + u"; file ends 1234 bytes before the stored music length");
+  lines.push_back(u"--   " + ToU16(none) + u": no LAME tag");
+  lines.push_back(u"3 files: 1 OK, 1 BAD, 1 without a LAME tag, 0 errors");
+  EXPECT_EQ(run.Output, RedirectedText(lines));
+  EXPECT_EQ(run.ExitCode, 4);
+
+  const TRunResult utf8 = RunKestrix({"--verify", "--utf8", none.string(), none.string()});
+  EXPECT_NE(utf8.Output.find("\n--   " + none.string() +
+                             ": no LAME tag\n2 files: 0 OK, 0 BAD, "
+                             "2 without a LAME tag, 0 errors\n"),
+            std::string::npos);
+}
+
+TEST_F(MachineOutputTest, VerifyGroupsDigitsLikeTheReport) {
+  if (RunShell("locale -a | grep -qix 'en_US.utf-\\?8'").ExitCode != 0) {
+    GTEST_SKIP() << "the en_US.UTF-8 locale is not installed (tools/install-deps makes it)";
+  }
+  const fs::path cut = Damaged("cut.mp3", [](TBytes& b) { b.resize(b.size() - 12345); });
+  const TRunResult run =
+      RunKestrix({"--verify", cut.string(), cut.string()}, {}, "LC_ALL=en_US.UTF-8");
+  EXPECT_NE(Utf8OfUtf16LE(run.Output).find("; file ends 12,345 bytes before the stored music"),
+            std::string::npos);
+}
+
+// What Python's json and csv modules read back of the paths.
+std::string PythonReadsPaths(const fs::path& JsonFile, const fs::path& CsvFile) {
+  const std::string script =
+      "import csv, json, sys\n"
+      "objects = [json.loads(line) for line in open(sys.argv[1], encoding='utf-8', "
+      "newline='\\n')]\n"
+      "rows = list(csv.reader(open(sys.argv[2], encoding='utf-8', newline='')))\n"
+      "assert rows[0][:3] == ['path', 'verdict', 'problems'], rows[0]\n"
+      "assert all(len(row) == len(rows[0]) for row in rows)\n"
+      "assert objects[-1]['summary']['files'] == len(rows) - 1\n"
+      "for o, row in zip(objects, rows[1:]):\n"
+      "    assert o['path'] == row[0] and o['verdict'] == row[1], (o['path'], row)\n"
+      "    print(json.dumps(row[0]))\n";
+  const TRunResult run =
+      RunShell("python3 -c " + ShellQuote(script) + " " + ShellQuote(JsonFile.string()) + " " +
+               ShellQuote(CsvFile.string()));
+  EXPECT_EQ(run.ExitCode, 0) << run.Errors;
+  return run.Output;
+}
+
+TEST_F(MachineOutputTest, StandardParsersReadAwkwardNames) {
+  if (RunShell("command -v python3").ExitCode != 0) {
+    GTEST_SKIP() << "no python3 (tools/install-deps installs it)";
+  }
+  const fs::path music = Folder.Path() / "music";
+  const TBytes sample = ReadFileBytes(fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3");
+  const std::vector<std::string> names = {"a \"quoted\", name.mp3", "new\nline.mp3",
+                                          "bad\xFFname.mp3", "ctl\x01\x1B[2J\x7F.mp3",
+                                          "caf\xC3\xA9.mp3"};
+  for (const std::string& name : names) {
+    Folder.Write("music/" + name, sample);
+  }
+  const std::string kestrix = "env LC_ALL=C.UTF-8 " + ShellQuote(KESTRIX_EXE);
+  ASSERT_EQ(RunShell(kestrix + " --json -r music > out.jsonl", Folder.Path()).ExitCode, 0);
+  ASSERT_EQ(RunShell(kestrix + " --csv -r music > out.csv", Folder.Path()).ExitCode, 0);
+
+  std::set<std::string> expected;
+  for (std::string name : names) {
+    const std::size_t bad = name.find('\xFF');
+    if (bad != std::string::npos) {
+      name.replace(bad, 1, "\xEF\xBF\xBD");
+    }
+    expected.insert(json((music / name).string()).dump(-1, ' ', true));
+  }
+  const std::vector<std::string> read =
+      Split(PythonReadsPaths(Folder.Path() / "out.jsonl", Folder.Path() / "out.csv"), "\n");
+  EXPECT_EQ(std::set<std::string>(read.begin(), read.end()), expected);
+}
+
+TEST_F(MachineOutputTest, NoFormDrivesATerminal) {
+  if (RunShell("command -v script").ExitCode != 0) {
+    GTEST_SKIP() << "no script command to give the program a terminal";
+  }
+  const TBytes sample = ReadFileBytes(fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3");
+  Folder.Write(
+      "x\x1B[2J\x9B"
+      "1m.mp3",
+      sample);
+  Folder.Write(
+      "y\xC2\x9B"
+      "2m.mp3",
+      Untagged);
+  for (const char* form : {"--json", "--csv", "--verify"}) {
+    SCOPED_TRACE(form);
+    const std::string inner = "env LC_ALL=C.UTF-8 " + ShellQuote(KESTRIX_EXE) + " " + form +
+                              " -r " + ShellQuote(Folder.Path().string());
+    const TRunResult run =
+        RunShell("script -qec " + ShellQuote(inner) + " /dev/null", Folder.Path());
+    EXPECT_NE(run.Output.find("[2J"), std::string::npos);
+    EXPECT_EQ(run.Output.find('\x1B'), std::string::npos);
+    EXPECT_EQ(run.Output.find("\xC2\x9B"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace kestrix::test
