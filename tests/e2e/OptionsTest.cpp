@@ -102,6 +102,14 @@ TEST_F(OptionsTest, TwoOutputFormsAreRefused) {
             Join({{u"Options '--json' and '--csv' cannot be used together"}, Usage}), 2);
 }
 
+TEST_F(OptionsTest, ClassicFormsTakeOptionLikeWordsAsPaths) {
+  const fs::path json = Put("--json");
+  ExpectRun({"--json"}, Block(json), 0);
+  ExpectRun({"--utf8"}, NotFound({u"--utf8"}), 2);
+  ExpectRun({"--recursive", "-r"}, NotFound({u"-r"}), 2);
+  ExpectRun({"--recursive", "--json"}, Block(json), 0);
+}
+
 // Command lines that once printed the usage alone.
 TEST_F(OptionsTest, FormerWrongArgumentCountsGetTheirNewMeaning) {
   ExpectRun({"--RECURSIVE", "x"}, Join({{u"Unknown option: '--RECURSIVE'"}, Usage}), 2);
