@@ -9,8 +9,6 @@ namespace kestrix {
 namespace {
 
 constexpr int HighestSupportedRevision = 0;
-// The version the pre-tag note names.
-const std::string FirstTaggedVersion = "3.90";
 
 void PrintField(const TReportField& Field) {
   PrintLine(std::u16string(Field.Label) + Field.Text);
@@ -22,7 +20,8 @@ void PrintMissingTag(const TDescriptiveKestrixReader& Reader) {
     return;
   }
   PrintLine();
-  PrintFormatLine(u"LAME tags were introduced with LAME version %s, but ", {FirstTaggedVersion});
+  PrintFormatLine(u"LAME tags were introduced with LAME version %s, but ",
+                  {std::string(FirstTaggedVersion)});
   PrintLine(u"this file was encoded by an earlier version of LAME and");
   PrintLine(u"the header only contains a version string.");
   PrintLine();

@@ -6,9 +6,6 @@ namespace kestrix {
 
 namespace {
 
-// LAME wrote its first tag with this version; earlier ones left only a
-// version text.
-const std::string FirstTaggedVersion = "3.90";
 const std::string LameEncoder = "LAME";
 
 constexpr std::u16string_view GuessIndent = u"  ";

@@ -9,6 +9,10 @@
 
 namespace kestrix {
 
+// LAME wrote its first tag with this version; earlier ones left only a
+// version text.
+inline constexpr const char* FirstTaggedVersion = "3.90";
+
 // Every field line of the report is a label column of this width and a text.
 inline constexpr std::size_t LabelColumnWidth = 20;
 

@@ -40,6 +40,11 @@ TEST(ValidUtf16Text, ReplacesOnlyLoneSurrogates) {
   EXPECT_EQ(ValidUtf16Text(u"\U0001F600\x1B\r\n"), u"\U0001F600\x1B\r\n");
 }
 
+TEST(ValidUtf8, LoneSurrogatesBecomeTheReplacementCharacter) {
+  EXPECT_EQ(ValidUtf8(u"bad\xDCFFname\xD800"), "bad\xEF\xBF\xBDname\xEF\xBF\xBD");
+  EXPECT_EQ(ValidUtf8(u"caf\u00E9 \U0001F600\x1B"), "caf\xC3\xA9 \xF0\x9F\x98\x80\x1B");
+}
+
 TEST(Utf16LEBytes, PutsTheLowByteFirst) {
   EXPECT_EQ(Utf16LEBytes(u"A\u20AC\r\n"), std::string("A\0\xAC\x20\r\0\n\0", 8));
 }
