@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "reader/CRC16Clmul.h"
+
 namespace kestrix {
 
 namespace {
@@ -58,19 +60,35 @@ std::uint16_t UpdateBytewise(std::uint16_t CRC, const std::uint8_t* Data, const 
 // Built by the compiler: part of the static data, nothing runs at start-up.
 constexpr std::array<std::uint16_t, 256> CRC16Table = SliceTables[0];
 
-std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length) {
-  if (Data == nullptr || Length <= 0) {
-    return CRC;
-  }
+std::uint16_t UpdateCRC16Table(std::uint16_t CRC, const std::uint8_t* Data, std::size_t Length) {
   const std::uint8_t* const end = Data + Length;
   const auto& t = SliceTables;
-  for (; end - Data >= static_cast<std::ptrdiff_t>(SliceBytes); Data += SliceBytes) {
+  for (; static_cast<std::size_t>(end - Data) >= SliceBytes; Data += SliceBytes) {
     const unsigned low = (CRC ^ Data[0]) & 0xFF;
     const unsigned high = ((CRC >> 8) ^ Data[1]) & 0xFF;
     CRC = static_cast<std::uint16_t>(t[7][low] ^ t[6][high] ^ t[5][Data[2]] ^ t[4][Data[3]] ^
                                      t[3][Data[4]] ^ t[2][Data[5]] ^ t[1][Data[6]] ^ t[0][Data[7]]);
   }
   return UpdateBytewise(CRC, Data, end);
+}
+
+TCRC16Kernel BestCRC16Kernel() {
+  if (CRC16Clmul256Supported()) {
+    return UpdateCRC16Clmul256;
+  }
+  if (CRC16Clmul128Supported()) {
+    return UpdateCRC16Clmul128;
+  }
+  return UpdateCRC16Table;
+}
+
+std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length) {
+  if (Data == nullptr || Length <= 0) {
+    return CRC;
+  }
+  // Asked once; the CPU does not change under a running program.
+  static const TCRC16Kernel Kernel = BestCRC16Kernel();
+  return Kernel(CRC, Data, static_cast<std::size_t>(Length));
 }
 
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count) {
