@@ -1,8 +1,5 @@
 #include "reader/CRC16.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "reader/CRC16Clmul.h"
 
 namespace kestrix {
@@ -91,20 +88,17 @@ std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int3
   return Kernel(CRC, Data, static_cast<std::size_t>(Length));
 }
 
+namespace {
+
+std::uint32_t FoldCRC16(std::uint32_t State, const std::uint8_t* Data, std::size_t Size) {
+  static const TCRC16Kernel Kernel = BestCRC16Kernel();
+  return Kernel(static_cast<std::uint16_t>(State), Data, Size);
+}
+
+}  // namespace
+
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count) {
-  std::uint16_t result = 0;
-  std::int64_t remaining = Count;
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(CRCBufferSize), 0);
-  std::int64_t got = 0;
-  do {
-    const std::int64_t chunk = std::max<std::int64_t>(0, std::min(remaining, CRCBufferSize));
-    got = Stream.Read(buffer.data(), chunk);
-    if (got > 0) {
-      result = UpdateCRC16(result, buffer.data(), static_cast<std::int32_t>(got));
-      remaining -= got;
-    }
-  } while (got > 0);
-  return result;
+  return static_cast<std::uint16_t>(Stream.FoldBytes(Count, CRCBufferSize, FoldCRC16, 0));
 }
 
 }  // namespace kestrix
