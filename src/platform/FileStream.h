@@ -27,8 +27,8 @@ class TStream {
   // order, and moves the position behind them; stops at the end. This one
   // reads BufferSize bytes at a time into one buffer until a read delivers
   // nothing; a stream may deliver the bytes in any pieces it likes.
-  virtual std::uint32_t FoldBytes(std::int64_t Count, std::int64_t BufferSize,
-                                  TFoldFunction Fold, std::uint32_t State);
+  virtual std::uint32_t FoldBytes(std::int64_t Count, std::int64_t BufferSize, TFoldFunction Fold,
+                                  std::uint32_t State);
 };
 
 inline std::uint32_t TStream::FoldBytes(std::int64_t Count, std::int64_t BufferSize,

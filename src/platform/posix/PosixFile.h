@@ -70,8 +70,7 @@ inline std::int64_t ReadAt(int Fd, std::int64_t Offset, void* Buffer, std::int64
 
 // Tells the system that a range will be read once, front to back.
 inline void AdviseSequential(int Fd, std::int64_t Offset, std::int64_t Size) {
-  ::posix_fadvise(Fd, static_cast<off_t>(Offset), static_cast<off_t>(Size),
-                  POSIX_FADV_SEQUENTIAL);
+  ::posix_fadvise(Fd, static_cast<off_t>(Offset), static_cast<off_t>(Size), POSIX_FADV_SEQUENTIAL);
 }
 
 // Asks the system to start reading a range into its cache now.
