@@ -66,8 +66,8 @@ class TFileStream final : public TStream {
   // Reads until Count bytes are in or the file ends; interrupted and short
   // reads are continued.
   std::int64_t Read(void* Buffer, std::int64_t Count) override;
-  // Large regions come straight from the system's file cache where it can
-  // lend them; a file that shrinks meanwhile ends the region early.
+  // Reads large blocks and keeps the system reading ahead of them; a file
+  // that shrinks meanwhile ends the region early, at its new end.
   std::uint32_t FoldBytes(std::int64_t Count, std::int64_t BufferSize, TFoldFunction Fold,
                           std::uint32_t State) override;
 
