@@ -8,6 +8,7 @@
 #include "describe/DescriptiveKestrixReader.h"
 #include "reader/BasicKestrixReader.h"
 #include "reader/CRC16.h"
+#include "reader/CRC16Clmul.h"
 #include "support/TestFiles.h"
 
 namespace kestrix {
@@ -23,6 +24,40 @@ void UpdateCRC16Throughput(benchmark::State& State) {
   State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations() * data.size()));
 }
 BENCHMARK(UpdateCRC16Throughput);
+
+// Each kernel on its own, at the sizes a tag frame, a read block and a
+// mapped window give it.
+void KernelThroughput(benchmark::State& State, TCRC16Kernel Kernel, bool (*Supported)()) {
+  if (!Supported()) {
+    State.SkipWithError("this CPU cannot run the kernel");
+    return;
+  }
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(State.range(0)));
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    data[i] = static_cast<std::uint8_t>(i * 131 + 7);
+  }
+  for (auto _ : State) {
+    benchmark::DoNotOptimize(Kernel(0, data.data(), data.size()));
+  }
+  State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations() * data.size()));
+}
+
+bool Always() {
+  return true;
+}
+
+BENCHMARK_CAPTURE(KernelThroughput, Table, UpdateCRC16Table, Always)
+    ->Arg(4 << 10)
+    ->Arg(64 << 10)
+    ->Arg(1 << 20);
+BENCHMARK_CAPTURE(KernelThroughput, Clmul128, UpdateCRC16Clmul128, CRC16Clmul128Supported)
+    ->Arg(4 << 10)
+    ->Arg(64 << 10)
+    ->Arg(1 << 20);
+BENCHMARK_CAPTURE(KernelThroughput, Clmul256, UpdateCRC16Clmul256, CRC16Clmul256Supported)
+    ->Arg(4 << 10)
+    ->Arg(64 << 10)
+    ->Arg(1 << 20);
 
 // A 5 MiB file with a tag at the front, read from the page cache.
 void ReadTagAndCRCs(benchmark::State& State) {

@@ -1,7 +1,6 @@
 #include "reader/CRC16.h"
 
-#include <algorithm>
-#include <vector>
+#include "reader/CRC16Clmul.h"
 
 namespace kestrix {
 
@@ -58,13 +57,10 @@ std::uint16_t UpdateBytewise(std::uint16_t CRC, const std::uint8_t* Data, const 
 // Built by the compiler: part of the static data, nothing runs at start-up.
 constexpr std::array<std::uint16_t, 256> CRC16Table = SliceTables[0];
 
-std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length) {
-  if (Data == nullptr || Length <= 0) {
-    return CRC;
-  }
+std::uint16_t UpdateCRC16Table(std::uint16_t CRC, const std::uint8_t* Data, std::size_t Length) {
   const std::uint8_t* const end = Data + Length;
   const auto& t = SliceTables;
-  for (; end - Data >= static_cast<std::ptrdiff_t>(SliceBytes); Data += SliceBytes) {
+  for (; static_cast<std::size_t>(end - Data) >= SliceBytes; Data += SliceBytes) {
     const unsigned low = (CRC ^ Data[0]) & 0xFF;
     const unsigned high = ((CRC >> 8) ^ Data[1]) & 0xFF;
     CRC = static_cast<std::uint16_t>(t[7][low] ^ t[6][high] ^ t[5][Data[2]] ^ t[4][Data[3]] ^
@@ -73,20 +69,36 @@ std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int3
   return UpdateBytewise(CRC, Data, end);
 }
 
+TCRC16Kernel BestCRC16Kernel() {
+  if (CRC16Clmul256Supported()) {
+    return UpdateCRC16Clmul256;
+  }
+  if (CRC16Clmul128Supported()) {
+    return UpdateCRC16Clmul128;
+  }
+  return UpdateCRC16Table;
+}
+
+std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length) {
+  if (Data == nullptr || Length <= 0) {
+    return CRC;
+  }
+  // Asked once; the CPU does not change under a running program.
+  static const TCRC16Kernel Kernel = BestCRC16Kernel();
+  return Kernel(CRC, Data, static_cast<std::size_t>(Length));
+}
+
+namespace {
+
+std::uint32_t FoldCRC16(std::uint32_t State, const std::uint8_t* Data, std::size_t Size) {
+  static const TCRC16Kernel Kernel = BestCRC16Kernel();
+  return Kernel(static_cast<std::uint16_t>(State), Data, Size);
+}
+
+}  // namespace
+
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count) {
-  std::uint16_t result = 0;
-  std::int64_t remaining = Count;
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(CRCBufferSize), 0);
-  std::int64_t got = 0;
-  do {
-    const std::int64_t chunk = std::max<std::int64_t>(0, std::min(remaining, CRCBufferSize));
-    got = Stream.Read(buffer.data(), chunk);
-    if (got > 0) {
-      result = UpdateCRC16(result, buffer.data(), static_cast<std::int32_t>(got));
-      remaining -= got;
-    }
-  } while (got > 0);
-  return result;
+  return static_cast<std::uint16_t>(Stream.FoldBytes(Count, CRCBufferSize, FoldCRC16, 0));
 }
 
 }  // namespace kestrix

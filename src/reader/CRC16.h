@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/FileStream.h"
@@ -12,6 +13,17 @@ namespace kestrix {
 inline constexpr std::int64_t CRCBufferSize = 4096;
 
 extern const std::array<std::uint16_t, 256> CRC16Table;
+
+// A routine that adds Length bytes at Data to the running value CRC. Every
+// one gives the value of the byte table; they differ in speed only.
+using TCRC16Kernel = std::uint16_t (*)(std::uint16_t CRC, const std::uint8_t* Data,
+                                       std::size_t Length);
+
+// The table, eight bytes per step; the reference, and runs on every CPU.
+std::uint16_t UpdateCRC16Table(std::uint16_t CRC, const std::uint8_t* Data, std::size_t Length);
+
+// The fastest kernel this CPU runs, chosen once by asking the CPU.
+TCRC16Kernel BestCRC16Kernel();
 
 // Adds Length bytes at Data to the running CRC; a null pointer or a length
 // of 0 or less leaves it unchanged.

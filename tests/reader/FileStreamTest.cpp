@@ -11,6 +11,7 @@
 
 #include "platform/KestrixError.h"
 #include "reader/BasicKestrixReader.h"
+#include "reader/CRC16.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {
@@ -152,6 +153,106 @@ TEST_F(FileStreamTest, FifoOpensWithoutWaiting) {
   bool found = true;
   TBasicKestrixReader reader(ToU16(fifo), true, found);
   EXPECT_FALSE(found);
+}
+
+// --- Checksumming a region --------------------------------------------------
+
+std::uint32_t FoldCRC(std::uint32_t State, const std::uint8_t* Data, std::size_t Size) {
+  return UpdateCRC16(static_cast<std::uint16_t>(State), Data, static_cast<std::int32_t>(Size));
+}
+
+std::uint16_t CRCOfRange(const TBytes& Bytes, std::size_t Begin, std::size_t End) {
+  End = std::min(End, Bytes.size());
+  Begin = std::min(Begin, End);
+  return UpdateCRC16(0, Bytes.data() + Begin, static_cast<std::int32_t>(End - Begin));
+}
+
+TBytes Scrambled(std::size_t Size) {
+  TBytes bytes(Size);
+  std::uint32_t state = 99;
+  for (std::uint8_t& byte : bytes) {
+    state = state * 1664525u + 1013904223u;
+    byte = static_cast<std::uint8_t>(state >> 24);
+  }
+  return bytes;
+}
+
+TEST(FileStreamFoldTest, RegionsOfEverySizeGiveTheValueOfTheirBytes) {
+  const TTempFolder folder;
+  const TBytes content = Scrambled((3 << 20) + 4321);
+  const auto file = folder.Write("music.mp3", content);
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(file)));
+  constexpr std::size_t KiB = 1024;
+  for (const std::size_t start :
+       {std::size_t{0}, std::size_t{1}, std::size_t{190}, 4097 * KiB / 4}) {
+    for (const std::size_t count : {std::size_t{1}, std::size_t{190}, 128 * KiB - 1, 128 * KiB,
+                                    128 * KiB + 1, 256 * KiB, 1000 * KiB + 3, content.size()}) {
+      SCOPED_TRACE(testing::Message() << start << " + " << count);
+      stream.Seek(static_cast<std::int64_t>(start));
+      EXPECT_EQ(CRCOfRange(content, start, start + count),
+                StreamCRC16(stream, static_cast<std::int64_t>(count)));
+      // The next read starts behind the region, or at the end of the file.
+      const std::size_t next = std::min(start + count, content.size());
+      std::uint8_t byte = 0;
+      if (next < content.size()) {
+        ASSERT_EQ(1, stream.Read(&byte, 1));
+        EXPECT_EQ(content[next], byte);
+      } else {
+        EXPECT_EQ(0, stream.Read(&byte, 1));
+      }
+    }
+  }
+}
+
+TEST(FileStreamFoldTest, NothingToFold) {
+  const TTempFolder folder;
+  const auto file = folder.Write("music.mp3", Scrambled(5000));
+  TFileStream stream;
+  ASSERT_TRUE(stream.Open(ToU16(file)));
+  EXPECT_EQ(0x1234u, stream.FoldBytes(0, 4096, FoldCRC, 0x1234));
+  EXPECT_EQ(0x1234u, stream.FoldBytes(-7, 4096, FoldCRC, 0x1234));
+  stream.Seek(6000);
+  EXPECT_EQ(0x1234u, stream.FoldBytes(1 << 20, 4096, FoldCRC, 0x1234));
+  stream.Seek(-1);
+  EXPECT_EQ(0x1234u, stream.FoldBytes(100, 4096, FoldCRC, 0x1234));
+  TFileStream closed;
+  EXPECT_EQ(0x1234u, closed.FoldBytes(100, 4096, FoldCRC, 0x1234));
+}
+
+// The file is cut short by another program while its CRC is computed.
+std::filesystem::path ShrinkingFile;
+std::uintmax_t ShrinkTo = 0;
+std::size_t BytesFolded = 0;
+
+std::uint32_t FoldAndShrink(std::uint32_t State, const std::uint8_t* Data, std::size_t Size) {
+  if (BytesFolded == 0) {
+    std::filesystem::resize_file(ShrinkingFile, ShrinkTo);
+  }
+  BytesFolded += Size;
+  return FoldCRC(State, Data, Size);
+}
+
+TEST(FileStreamFoldTest, FileThatShrinksEndsTheRegionEarly) {
+  const TTempFolder folder;
+  const TBytes content = Scrambled(6 << 20);
+  for (const std::uintmax_t shrinkTo : {std::uintmax_t{0}, std::uintmax_t{1} << 20}) {
+    SCOPED_TRACE(shrinkTo);
+    ShrinkingFile = folder.Write("shrinking.mp3", content);
+    ShrinkTo = shrinkTo;
+    BytesFolded = 0;
+    TFileStream stream;
+    ASSERT_TRUE(stream.Open(ToU16(ShrinkingFile)));
+    stream.Seek(100);
+    const std::uint32_t crc =
+        stream.FoldBytes(static_cast<std::int64_t>(content.size()), 4096, FoldAndShrink, 0);
+    // What was read before the cut, and the rest of the file as it is now.
+    EXPECT_LT(BytesFolded, content.size() - 100);
+    EXPECT_GE(100 + BytesFolded, shrinkTo);
+    EXPECT_EQ(CRCOfRange(content, 100, 100 + BytesFolded), crc);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(0, stream.Read(&byte, 1));
+  }
 }
 
 // Counts the process's open descriptors where the system lists them.

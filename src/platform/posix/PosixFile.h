@@ -68,6 +68,16 @@ inline std::int64_t ReadAt(int Fd, std::int64_t Offset, void* Buffer, std::int64
   return done;
 }
 
+// Tells the system that a range will be read once, front to back.
+inline void AdviseSequential(int Fd, std::int64_t Offset, std::int64_t Size) {
+  ::posix_fadvise(Fd, static_cast<off_t>(Offset), static_cast<off_t>(Size), POSIX_FADV_SEQUENTIAL);
+}
+
+// Asks the system to start reading a range into its cache now.
+inline void AdviseWillNeed(int Fd, std::int64_t Offset, std::int64_t Size) {
+  ::posix_fadvise(Fd, static_cast<off_t>(Offset), static_cast<off_t>(Size), POSIX_FADV_WILLNEED);
+}
+
 // False unless all Count bytes at Offset came in.
 inline bool ReadFully(int Fd, std::int64_t Offset, void* Buffer, std::size_t Count) {
   const auto count = static_cast<std::int64_t>(Count);
