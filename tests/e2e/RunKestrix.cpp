@@ -1,15 +1,31 @@
 #include "e2e/RunKestrix.h"
 
+#include "platform/CodePage.h"
+#include "platform/Locale.h"
+
 namespace kestrix::test {
 
 TRunResult RunKestrix(const std::vector<std::string>& Arguments,
                       const std::filesystem::path& Folder, const std::string& Environment) {
-  std::string command = Environment.empty() ? "" : "env " + Environment + " ";
-  command += ShellQuote(KESTRIX_EXE);
-  for (const std::string& argument : Arguments) {
-    command += " " + ShellQuote(argument);
+  return RunProgram(BuiltProgram(KESTRIX_EXE), Arguments, Folder, Environment);
+}
+
+std::u16string Grouped(std::u16string_view Digits) {
+#ifdef _WIN32
+  // The program and the test share the user's locale.
+  const std::u16string separator = platform::Widen(platform::GetNumberSeparators().Thousands);
+#else
+  const std::u16string separator;  // LC_ALL=C.UTF-8 groups no digits
+#endif
+  constexpr std::size_t GroupSize = 3;
+  std::u16string text;
+  for (std::size_t i = 0; i < Digits.size(); ++i) {
+    if (i > 0 && (Digits.size() - i) % GroupSize == 0) {
+      text += separator;
+    }
+    text += Digits[i];
   }
-  return RunShell(command, Folder);
+  return text;
 }
 
 std::string RedirectedText(const std::vector<std::u16string>& Lines) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/RunProgram.h"
@@ -17,5 +18,9 @@ TRunResult RunKestrix(const std::vector<std::string>& Arguments,
 // followed by CR LF.
 std::string RedirectedText(const std::vector<std::u16string>& Lines);
 std::vector<std::u16string> BannerLines();
+
+// A count as a run with the default environment shows it: no grouping in
+// the C locale of POSIX; on Windows grouped as the user's locale groups.
+std::u16string Grouped(std::u16string_view Digits);
 
 }  // namespace kestrix::test

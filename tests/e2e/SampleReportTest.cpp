@@ -23,7 +23,7 @@ const TSampleReport SampleReports[] = {
       u"Version string:     3.100",
       u"Quality:            57 (V4 and q3)",
       u"Encoding method:    cbr",
-      u"Lowpass:            4000Hz",
+      u"Lowpass:            " + Grouped(u"4000") + u"Hz",
       u"RG track peak:      <not stored>",
       u"RG track gain:      +1.2dB (determined automatically)",
       u"RG album gain:      <not stored>",
@@ -42,7 +42,7 @@ const TSampleReport SampleReports[] = {
       u"MP3Gain change:     <none>",
       u"Preset:             cbr 32",
       u"Surround info:      none",
-      u"Music length:       8928 bytes",
+      u"Music length:       " + Grouped(u"8928") + u" bytes",
       u"Music CRC:          C733",
       u"Actual Music CRC:   C733",
       u"Info tag CRC:       3542",
@@ -53,7 +53,7 @@ const TSampleReport SampleReports[] = {
       u"Version string:     3.100",
       u"Quality:            57 (V4 and q3)",
       u"Encoding method:    cbr",
-      u"Lowpass:            15100Hz",
+      u"Lowpass:            " + Grouped(u"15100") + u"Hz",
       u"RG track peak:      <not stored>",
       u"RG track gain:      -0.8dB (determined automatically)",
       u"RG album gain:      <not stored>",
@@ -64,7 +64,7 @@ const TSampleReport SampleReports[] = {
       u"ATH type:           4",
       u"Bitrate:            96",
       u"Encoder delay:      576 samples",
-      u"Padded at end:      1088 samples",
+      u"Padded at end:      " + Grouped(u"1088") + u" samples",
       u"Noise shaping:      2",
       u"Stereo mode:        joint",
       u"Unwise settings:    no",
@@ -72,7 +72,7 @@ const TSampleReport SampleReports[] = {
       u"MP3Gain change:     <none>",
       u"Preset:             cbr 96",
       u"Surround info:      none",
-      u"Music length:       25056 bytes",
+      u"Music length:       " + Grouped(u"25056") + u" bytes",
       u"Music CRC:          E459",
       u"Actual Music CRC:   E459",
       u"Info tag CRC:       0B95",
@@ -83,7 +83,7 @@ const TSampleReport SampleReports[] = {
       u"Version string:     3.100",
       u"Quality:            50 (V5 and q0)",
       u"Encoding method:    vbr new / vbr mtrh",
-      u"Lowpass:            11000Hz",
+      u"Lowpass:            " + Grouped(u"11000") + u"Hz",
       u"RG track peak:      <not stored>",
       u"RG track gain:      -1.5dB (determined automatically)",
       u"RG album gain:      <not stored>",
@@ -102,7 +102,7 @@ const TSampleReport SampleReports[] = {
       u"MP3Gain change:     <none>",
       u"Preset:             V5 (fast mode)",
       u"Surround info:      none",
-      u"Music length:       15406 bytes",
+      u"Music length:       " + Grouped(u"15406") + u" bytes",
       u"Music CRC:          410D",
       u"Actual Music CRC:   410D",
       u"Info tag CRC:       05F3",
@@ -112,7 +112,7 @@ const TSampleReport SampleReports[] = {
 TEST(SampleReport, MatchesTheKnownReport) {
   for (const TSampleReport& sample : SampleReports) {
     SCOPED_TRACE(sample.File);
-    const fs::path path = fs::path(KESTRIX_SAMPLES_DIR) / sample.File;
+    const fs::path path = SamplesFolder() / sample.File;
     std::vector<std::u16string> lines = BannerLines();
     lines.push_back(u"");
     lines.push_back(ToU16(path));
@@ -125,7 +125,7 @@ TEST(SampleReport, MatchesTheKnownReport) {
 }
 
 TEST(SampleReport, FileWithoutLameTag) {
-  const fs::path path = fs::path(KESTRIX_SAMPLES_DIR) / "no-lame-tag.mp3";
+  const fs::path path = SamplesFolder() / "no-lame-tag.mp3";
   std::vector<std::u16string> lines = BannerLines();
   lines.insert(lines.end(), {u"", ToU16(path), u"LAME tag not found.", u""});
   EXPECT_EQ(RunKestrix({path.string()}).Output, RedirectedText(lines));
@@ -134,8 +134,7 @@ TEST(SampleReport, FileWithoutLameTag) {
 // Every sample with a tag: the stored CRCs are LAME's, so they must agree
 // with the recomputed ones, line for line.
 TEST(SampleReport, StoredAndRecomputedCRCsAgreeInEveryReport) {
-  const TRunResult run =
-      RunKestrix({(fs::path(KESTRIX_SAMPLES_DIR) / "*.mp3").string()}, {}, "LC_ALL=C.UTF-8");
+  const TRunResult run = RunKestrix({(SamplesFolder() / "*.mp3").string()}, {}, "LC_ALL=C.UTF-8");
   ASSERT_EQ(run.ExitCode, 0);
   std::u16string text;
   for (std::size_t i = 0; i + 1 < run.Output.size(); i += 2) {

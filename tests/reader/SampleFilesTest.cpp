@@ -14,7 +14,7 @@ namespace {
 std::vector<std::filesystem::path> SampleFiles() {
   std::vector<std::filesystem::path> files;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(KESTRIX_SAMPLES_DIR, error)) {
+  for (const auto& entry : std::filesystem::directory_iterator(SamplesFolder(), error)) {
     if (entry.is_regular_file() && entry.path().extension() == ".mp3") {
       files.push_back(entry.path());
     }
@@ -47,7 +47,7 @@ TEST(SampleFilesTest, StoredAndRecomputedCRCsAgree) {
       ++mpeg25WithTag;
     }
   }
-  EXPECT_GT(withTag, 0) << "no sample file with a tag in " << KESTRIX_SAMPLES_DIR;
+  EXPECT_GT(withTag, 0) << "no sample file with a tag in " << SamplesFolder();
   EXPECT_GT(mpeg25WithTag, 0) << "no MPEG-2.5 sample file with a tag";
 }
 

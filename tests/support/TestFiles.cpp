@@ -6,6 +6,7 @@
 #include <iterator>
 #include <random>
 
+#include "platform/Process.h"
 #include "reader/CRC16.h"
 
 namespace kestrix::test {
@@ -42,7 +43,7 @@ TTempFolder::~TTempFolder() {
 }
 
 std::filesystem::path TTempFolder::Write(const std::string& Name, const TBytes& Bytes) const {
-  const std::filesystem::path path = Root / Name;
+  const std::filesystem::path path = Root / std::filesystem::u8path(Name).make_preferred();
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(Bytes.data()),
@@ -52,6 +53,15 @@ std::filesystem::path TTempFolder::Write(const std::string& Name, const TBytes& 
 
 std::u16string ToU16(const std::filesystem::path& Path) {
   return Path.u16string();
+}
+
+std::filesystem::path SamplesFolder() {
+#ifdef _WIN32
+  // The build copies them next to the test programs.
+  return std::filesystem::path(platform::GetExecutablePath()).parent_path() / "samples";
+#else
+  return KESTRIX_SAMPLES_DIR;
+#endif
 }
 
 std::string Hex(const std::string& Bytes) {

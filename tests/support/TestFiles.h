@@ -61,7 +61,8 @@ class TTempFolder {
   TTempFolder& operator=(const TTempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return Root; }
-  // Writes the bytes to a file below the folder and returns its full path.
+  // Writes the bytes to a file below the folder and returns its full path;
+  // Name is UTF-8, and "/" in it separates folders on every system.
   std::filesystem::path Write(const std::string& Name, const TBytes& Bytes) const;
 
  private:
@@ -69,6 +70,8 @@ class TTempFolder {
 };
 
 std::u16string ToU16(const std::filesystem::path& Path);
+// The bundled sample files, in a folder this system can open.
+std::filesystem::path SamplesFolder();
 // Bytes as upper-case hexadecimal pairs, for messages that must stay ASCII.
 std::string Hex(const std::string& Bytes);
 TBytes ReadFileBytes(const std::filesystem::path& Path);

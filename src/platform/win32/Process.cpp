@@ -1,0 +1,39 @@
+#include "platform/Process.h"
+
+#include "platform/KestrixError.h"
+#include "platform/win32/Win32File.h"
+
+namespace kestrix::platform {
+
+namespace {
+
+// The longest path the system has: 32767 units and the terminator.
+constexpr std::size_t LastModuleBuffer = 32768;
+
+}  // namespace
+
+TSystemCommandLine GetSystemCommandLine(int, char**) {
+  // The program splits the UTF-16 line itself, by its own rules.
+  TSystemCommandLine commandLine;
+  commandLine.Text = win32::FromWide(::GetCommandLineW());
+  return commandLine;
+}
+
+std::u16string GetExecutablePath() {
+  for (std::size_t size = MAX_PATH; size <= 2 * LastModuleBuffer; size *= 2) {
+    std::wstring buffer(size, L'\0');
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      throw EKestrixError("Cannot find the path of the running program: " +
+                          win32::ErrorText(::GetLastError()));
+    }
+    // A full buffer holds a cut path: try again with more room.
+    if (length < buffer.size()) {
+      return win32::FromWide(buffer.data(), length);
+    }
+  }
+  throw EKestrixError("Cannot find the path of the running program: the path is too long");
+}
+
+}  // namespace kestrix::platform
