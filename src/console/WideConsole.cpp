@@ -142,7 +142,8 @@ bool TWideStdOut::Write(std::u16string_view Text) {
   if (Utf8) {
     const std::string bytes =
         platform::Utf16ToUtf8(ValidUtf16Text(Text), platform::TLoneSurrogate::Replace);
-    written = Output.WriteBytes(bytes.data(), bytes.size());
+    written = Output.IsConsole() ? Output.WriteConsoleUtf8(bytes)
+                                 : Output.WriteBytes(bytes.data(), bytes.size());
   } else if (Output.IsConsole()) {
     written = Output.WriteConsoleText(std::u16string(Text));
   } else {

@@ -21,6 +21,9 @@ class TStdOutput {
   bool IsConsole() const { return Console; }
   // Console only: shows the text in the console's own encoding.
   bool WriteConsoleText(const std::u16string& Text);
+  // Console only: shows UTF-8 text. A terminal gets the bytes as they
+  // are; a Windows console gets the characters, whatever its code page.
+  bool WriteConsoleUtf8(const std::string& Utf8Text);
   // Redirected output only: writes the bytes unchanged, all of them.
   bool WriteBytes(const void* Data, std::size_t Count);
 

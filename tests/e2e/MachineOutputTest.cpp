@@ -3,12 +3,14 @@
 // tell it, and standard parsers read the output whatever the file names.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 
 #include "e2e/RunKestrix.h"
+#include "platform/Locale.h"
 #include "platform/Unicode.h"
 #include "support/TestFiles.h"
 
@@ -77,9 +79,30 @@ bool LabelKey(const std::string& Line, std::string& Key) {
 
 // The texts of the report of one file, read from the report itself: each
 // field line by its label, the guess block's lines joined by a blank.
+// The report's digits without grouping. A Windows run groups as the user's
+// locale does, which no LC_ALL turns off; the machine forms never group.
+std::string Ungrouped(std::string Text) {
+#ifdef _WIN32
+  const std::string separator = platform::GetNumberSeparators().Thousands;
+  constexpr std::size_t GroupSize = 3;
+  const auto isDigit = [&Text](std::size_t At) {
+    return At < Text.size() && std::isdigit(static_cast<unsigned char>(Text[At])) != 0;
+  };
+  for (std::size_t at = separator.empty() ? std::string::npos : Text.find(separator);
+       at != std::string::npos; at = Text.find(separator, at + 1)) {
+    const std::size_t after = at + separator.size();
+    if (at > 0 && isDigit(at - 1) && isDigit(after) && isDigit(after + GroupSize - 1) &&
+        !isDigit(after + GroupSize)) {
+      Text.erase(at, separator.size());
+    }
+  }
+#endif
+  return Text;
+}
+
 TTexts ReportTexts(const fs::path& File) {
-  const TRunResult run = RunKestrix({File.string()}, {}, "LC_ALL=C");
-  std::vector<std::string> lines = Split(Utf8OfUtf16LE(run.Output), "\r\n");
+  const TRunResult run = RunKestrix({File.u8string()}, {}, "LC_ALL=C");
+  std::vector<std::string> lines = Split(Ungrouped(Utf8OfUtf16LE(run.Output)), "\r\n");
   EXPECT_GE(lines.size(), 6u);
   lines = std::vector<std::string>(lines.begin() + 5, lines.end() - 1);  // banner, path, end
   TTexts texts;
@@ -228,7 +251,7 @@ class MachineOutputTest : public ::testing::Test {
   // A copy of a bundled sample, changed by Change.
   template <typename TChange>
   fs::path Damaged(const std::string& Name, TChange Change) {
-    TBytes bytes = ReadFileBytes(fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3");
+    TBytes bytes = ReadFileBytes(SamplesFolder() / "mpeg1-stereo-cbr128.mp3");
     Change(bytes);
     return Folder.Write(Name, bytes);
   }
@@ -244,7 +267,7 @@ TEST_F(MachineOutputTest, FieldTextsAreTheReportLinesAndValuesAgree) {
   for (const auto& [name, bytes] : CraftedFiles()) {
     files.push_back(Folder.Write(name, bytes));
   }
-  for (const auto& entry : fs::directory_iterator(KESTRIX_SAMPLES_DIR)) {
+  for (const auto& entry : fs::directory_iterator(SamplesFolder())) {
     if (entry.path().extension() == ".mp3") {
       files.push_back(entry.path());
     }
@@ -268,14 +291,30 @@ TEST_F(MachineOutputTest, FieldTextsAreTheReportLinesAndValuesAgree) {
   EXPECT_EQ(objects.back()["summary"]["format"], 1);
 }
 
+// A locale that groups digits: en_US on POSIX; on Windows the user's, which
+// a run shares with this test (wine makes C.UTF-8 an English one).
+bool HaveGroupingLocale() {
+#ifdef _WIN32
+  return platform::GetNumberSeparators().Thousands == ",";
+#else
+  return RunShell("locale -a | grep -qix 'en_US.utf-\\?8'").ExitCode == 0;
+#endif
+}
+
+#ifdef _WIN32
+const std::string GroupingEnvironment = "LC_ALL=C.UTF-8";
+#else
+const std::string GroupingEnvironment = "LC_ALL=en_US.UTF-8";
+#endif
+
 TEST_F(MachineOutputTest, NoGroupingWhateverTheLocale) {
-  if (RunShell("locale -a | grep -qix 'en_US.utf-\\?8'").ExitCode != 0) {
-    GTEST_SKIP() << "the en_US.UTF-8 locale is not installed (tools/install-deps makes it)";
+  if (!HaveGroupingLocale()) {
+    GTEST_SKIP() << "no locale that groups digits (tools/install-deps makes en_US.UTF-8)";
   }
   TTagFileBuilder tag = ExtremeTag();
   tag.Set(DelayPaddingIndex, {0x45, 0x15, 0x3C});
   const fs::path file = Folder.Write("f.mp3", tag.Build());
-  const TRunResult run = RunKestrix({"--json", file.string()}, {}, "LC_ALL=en_US.UTF-8");
+  const TRunResult run = RunKestrix({"--json", file.string()}, {}, GroupingEnvironment);
   const json fields = JsonLines(run.Output).at(0)["fields"];
   EXPECT_EQ(fields["lowpass"], "19500Hz");
   EXPECT_EQ(fields["encoder_delay"], "1105 samples");
@@ -296,6 +335,8 @@ TEST_F(MachineOutputTest, VerdictsNameTheDamage) {
   EXPECT_EQ(JsonOf(none)["problems"], json::array());
 }
 
+#ifndef _WIN32
+// File permissions and setpriv are POSIX; Windows has no unreadable mode bit.
 TEST_F(MachineOutputTest, UnreadableFileIsAnError) {
   std::string asUser;
   if (RunShell("test \"$(id -u)\" = 0").ExitCode == 0) {
@@ -331,9 +372,10 @@ TEST_F(MachineOutputTest, UnreadableFileIsAnError) {
                ShellQuote(locked.string()) + " " + ShellQuote(bad.string()));
   EXPECT_EQ(both.ExitCode, 3);
 }
+#endif
 
 TEST_F(MachineOutputTest, ExitCodeFourOnlyInTheJudgingForms) {
-  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const fs::path good = SamplesFolder() / "mpeg1-stereo-cbr128.mp3";
   const fs::path bad = Damaged("bad.mp3", [](TBytes& b) { b[b.size() / 2] ^= 0x01; });
   const fs::path none = Folder.Write("none.mp3", Untagged);
   for (const char* form : {"--json", "--csv", "--verify"}) {
@@ -350,7 +392,7 @@ TEST_F(MachineOutputTest, ExitCodeFourOnlyInTheJudgingForms) {
 }
 
 TEST_F(MachineOutputTest, JsonHoldsNothingButObjects) {
-  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const fs::path good = SamplesFolder() / "mpeg1-stereo-cbr128.mp3";
   const std::string missing = (Folder.Path() / "nothing.mp3").string();
   const TRunResult run = RunKestrix({"--json", good.string(), missing});
   ASSERT_FALSE(run.Output.empty());
@@ -366,7 +408,7 @@ TEST_F(MachineOutputTest, JsonHoldsNothingButObjects) {
 }
 
 TEST_F(MachineOutputTest, CsvHasAHeaderAndOneRowPerFile) {
-  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const fs::path good = SamplesFolder() / "mpeg1-stereo-cbr128.mp3";
   const fs::path none = Folder.Write("none.mp3", Untagged);
   const TRunResult run = RunKestrix({"--csv", good.string(), none.string()});
   const std::vector<std::string> records = Split(run.Output, "\r\n");
@@ -378,7 +420,7 @@ TEST_F(MachineOutputTest, CsvHasAHeaderAndOneRowPerFile) {
 }
 
 TEST_F(MachineOutputTest, VerifyPrintsOneLinePerFileAndTheCounts) {
-  const fs::path good = fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3";
+  const fs::path good = SamplesFolder() / "mpeg1-stereo-cbr128.mp3";
   const fs::path cut = Damaged("cut.mp3", [](TBytes& b) { b.resize(b.size() - 1234); });
   const fs::path none = Folder.Write("none.mp3", Untagged);
   const TRunResult run = RunKestrix({"--verify", good.string(), cut.string(), none.string()});
@@ -403,15 +445,37 @@ TEST_F(MachineOutputTest, VerifyPrintsOneLinePerFileAndTheCounts) {
 }
 
 TEST_F(MachineOutputTest, VerifyGroupsDigitsLikeTheReport) {
-  if (RunShell("locale -a | grep -qix 'en_US.utf-\\?8'").ExitCode != 0) {
-    GTEST_SKIP() << "the en_US.UTF-8 locale is not installed (tools/install-deps makes it)";
+  if (!HaveGroupingLocale()) {
+    GTEST_SKIP() << "no locale that groups digits (tools/install-deps makes en_US.UTF-8)";
   }
   const fs::path cut = Damaged("cut.mp3", [](TBytes& b) { b.resize(b.size() - 12345); });
   const TRunResult run =
-      RunKestrix({"--verify", cut.string(), cut.string()}, {}, "LC_ALL=en_US.UTF-8");
+      RunKestrix({"--verify", cut.string(), cut.string()}, {}, GroupingEnvironment);
   EXPECT_NE(Utf8OfUtf16LE(run.Output).find("; file ends 12,345 bytes before the stored music"),
             std::string::npos);
 }
+
+#ifdef _WIN32
+// Wine starts a Linux program by its path like a Windows one.
+const fs::path LinuxPython = "/usr/bin/python3";
+
+bool HavePython() {
+  return RunProgram(LinuxPython, {"-c", "print(6 * 7)"}).Output == "42\n";
+}
+
+// Names Windows allows that still need quoting in CSV and escapes in JSON.
+const std::vector<std::string> AwkwardNames = {"a 'quoted', name;.mp3", "caf\xC3\xA9.mp3",
+                                               "note \xE2\x99\xAB \xF0\x9F\x8E\xB5.mp3",
+                                               "tab\tand,comma.mp3"};
+#else
+bool HavePython() {
+  return RunShell("command -v python3").ExitCode == 0;
+}
+
+const std::vector<std::string> AwkwardNames = {"a \"quoted\", name.mp3", "new\nline.mp3",
+                                               "bad\xFFname.mp3", "ctl\x01\x1B[2J\x7F.mp3",
+                                               "caf\xC3\xA9.mp3"};
+#endif
 
 // What Python's json and csv modules read back of the paths.
 std::string PythonReadsPaths(const fs::path& JsonFile, const fs::path& CsvFile) {
@@ -426,28 +490,34 @@ std::string PythonReadsPaths(const fs::path& JsonFile, const fs::path& CsvFile) 
       "for o, row in zip(objects, rows[1:]):\n"
       "    assert o['path'] == row[0] and o['verdict'] == row[1], (o['path'], row)\n"
       "    print(json.dumps(row[0]))\n";
+#ifdef _WIN32
+  const TRunResult run =
+      RunProgram(LinuxPython, {"-c", script, JsonFile.u8string(), CsvFile.u8string()});
+#else
   const TRunResult run =
       RunShell("python3 -c " + ShellQuote(script) + " " + ShellQuote(JsonFile.string()) + " " +
                ShellQuote(CsvFile.string()));
+#endif
   EXPECT_EQ(run.ExitCode, 0) << run.Errors;
   return run.Output;
 }
 
 TEST_F(MachineOutputTest, StandardParsersReadAwkwardNames) {
-  if (RunShell("command -v python3").ExitCode != 0) {
+  if (!HavePython()) {
     GTEST_SKIP() << "no python3 (tools/install-deps installs it)";
   }
   const fs::path music = Folder.Path() / "music";
-  const TBytes sample = ReadFileBytes(fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3");
-  const std::vector<std::string> names = {"a \"quoted\", name.mp3", "new\nline.mp3",
-                                          "bad\xFFname.mp3", "ctl\x01\x1B[2J\x7F.mp3",
-                                          "caf\xC3\xA9.mp3"};
+  const TBytes sample = ReadFileBytes(SamplesFolder() / "mpeg1-stereo-cbr128.mp3");
+  const std::vector<std::string>& names = AwkwardNames;
   for (const std::string& name : names) {
     Folder.Write("music/" + name, sample);
   }
-  const std::string kestrix = "env LC_ALL=C.UTF-8 " + ShellQuote(KESTRIX_EXE);
-  ASSERT_EQ(RunShell(kestrix + " --json -r music > out.jsonl", Folder.Path()).ExitCode, 0);
-  ASSERT_EQ(RunShell(kestrix + " --csv -r music > out.csv", Folder.Path()).ExitCode, 0);
+  for (const auto& [form, file] :
+       {std::pair{"--json", "out.jsonl"}, std::pair{"--csv", "out.csv"}}) {
+    const TRunResult run = RunKestrix({form, "-r", "music"}, Folder.Path());
+    ASSERT_EQ(run.ExitCode, 0);
+    Folder.Write(file, TBytes(run.Output.begin(), run.Output.end()));
+  }
 
   std::set<std::string> expected;
   for (std::string name : names) {
@@ -455,18 +525,20 @@ TEST_F(MachineOutputTest, StandardParsersReadAwkwardNames) {
     if (bad != std::string::npos) {
       name.replace(bad, 1, "\xEF\xBF\xBD");
     }
-    expected.insert(json((music / name).string()).dump(-1, ' ', true));
+    expected.insert(json((music / fs::u8path(name)).u8string()).dump(-1, ' ', true));
   }
   const std::vector<std::string> read =
       Split(PythonReadsPaths(Folder.Path() / "out.jsonl", Folder.Path() / "out.csv"), "\n");
   EXPECT_EQ(std::set<std::string>(read.begin(), read.end()), expected);
 }
 
+#ifndef _WIN32
+// Needs a pseudo-terminal from script(1); wine's console is no terminal.
 TEST_F(MachineOutputTest, NoFormDrivesATerminal) {
   if (RunShell("command -v script").ExitCode != 0) {
     GTEST_SKIP() << "no script command to give the program a terminal";
   }
-  const TBytes sample = ReadFileBytes(fs::path(KESTRIX_SAMPLES_DIR) / "mpeg1-stereo-cbr128.mp3");
+  const TBytes sample = ReadFileBytes(SamplesFolder() / "mpeg1-stereo-cbr128.mp3");
   Folder.Write(
       "x\x1B[2J\x9B"
       "1m.mp3",
@@ -486,6 +558,7 @@ TEST_F(MachineOutputTest, NoFormDrivesATerminal) {
     EXPECT_EQ(run.Output.find("\xC2\x9B"), std::string::npos);
   }
 }
+#endif
 
 }  // namespace
 }  // namespace kestrix::test

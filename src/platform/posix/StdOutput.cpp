@@ -55,6 +55,10 @@ bool TStdOutput::WriteConsoleText(const std::u16string& Text) {
   return WriteAll(Descriptor(Handle), bytes.data(), bytes.size());
 }
 
+bool TStdOutput::WriteConsoleUtf8(const std::string& Utf8Text) {
+  return WriteAll(Descriptor(Handle), Utf8Text.data(), Utf8Text.size());
+}
+
 bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
   return WriteAll(Descriptor(Handle), Data, Count);
 }

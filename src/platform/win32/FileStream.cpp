@@ -78,4 +78,12 @@ std::int64_t TFileStream::Read(void* Buffer, std::int64_t Count) {
   return done;
 }
 
+std::int64_t TFileStream::Size() {
+  LARGE_INTEGER size{};
+  if (!IsOpen() || ::GetFileSizeEx(HandleOf(Handle), &size) == 0) {
+    return -1;
+  }
+  return size.QuadPart;
+}
+
 }  // namespace kestrix::platform

@@ -50,6 +50,18 @@ std::optional<TFolderId> GetFolderId(const std::u16string& Path) {
                        information.nFileIndexLow};
 }
 
+namespace {
+
+// A link reports its own size here, not that of what it leads to; the
+// listing has no cheaper way to tell, and links are rare on Windows.
+std::int64_t EntrySizeOf(const WIN32_FIND_DATAW& Entry) {
+  constexpr unsigned HighShift = 32;
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(Entry.nFileSizeHigh) << HighShift) |
+                                   Entry.nFileSizeLow);
+}
+
+}  // namespace
+
 struct TDirectorySearch::TState {
   HANDLE Find = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAW Entry{};
@@ -79,6 +91,7 @@ bool TDirectorySearch::First(const std::u16string& Mask) {
   }
   EntryName = win32::FromWide(State->Entry.cFileName);
   EntryAttributes = State->Entry.dwFileAttributes;
+  EntrySize = EntrySizeOf(State->Entry);
   return true;
 }
 
@@ -92,6 +105,7 @@ bool TDirectorySearch::Next() {
   }
   EntryName = win32::FromWide(State->Entry.cFileName);
   EntryAttributes = State->Entry.dwFileAttributes;
+  EntrySize = EntrySizeOf(State->Entry);
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/KestrixError.h"
+#include "platform/Unicode.h"
 #include "platform/win32/Win32File.h"
 
 namespace kestrix::platform {
@@ -85,6 +86,13 @@ bool TStdOutput::WriteConsoleText(const std::u16string& Text) {
   return WriteAllToConsole(HandleOf(Handle), Text);
 }
 
+// The console shows Unicode whatever its code page, so UTF-8 asked for on
+// the command line goes to it as UTF-16; WriteFile would pass the bytes
+// through the console's code page and garble them unless that is 65001.
+bool TStdOutput::WriteConsoleUtf8(const std::string& Utf8Text) {
+  return WriteAllToConsole(HandleOf(Handle), Utf8ToUtf16(Utf8Text, TInvalidUtf8::Replace));
+}
+
 bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
   return WriteAll(HandleOf(Handle), Data, Count);
 }
@@ -100,6 +108,32 @@ void WriteStdError(const std::string& Text) {
   } else {
     WriteAll(handle, line.data(), line.size());
   }
+}
+
+std::optional<int> StdErrorConsoleWidth() {
+  const HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !IsConsoleHandle(handle)) {
+    return std::nullopt;
+  }
+  CONSOLE_SCREEN_BUFFER_INFO information{};
+  if (::GetConsoleScreenBufferInfo(handle, &information) == 0) {
+    return 0;
+  }
+  // The visible window, not the buffer, which may be far wider.
+  return information.srWindow.Right - information.srWindow.Left + 1;
+}
+
+// Only a console shows a line redrawn in place; elsewhere the text goes as
+// UTF-16LE like the report, so nothing is lost to a code page.
+bool WriteStdErrorText(const std::u16string& Text) {
+  const HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+    return false;
+  }
+  if (IsConsoleHandle(handle)) {
+    return WriteAllToConsole(handle, Text);
+  }
+  return WriteAll(handle, Text.data(), Text.size() * sizeof(char16_t));
 }
 
 }  // namespace kestrix::platform
