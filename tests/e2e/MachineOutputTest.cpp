@@ -431,7 +431,8 @@ TEST_F(MachineOutputTest, VerifyPrintsOneLinePerFileAndTheCounts) {
   lines.push_back(u"");
   lines.push_back(u"OK   " + ToU16(good));
   lines.push_back(u"BAD  " + ToU16(cut) + u": music CRC stored " + ToU16(musicCRC) + u", actual " +
-                  ToU16(actualCRC) + u"; file ends 1234 bytes before the stored music length");
+                  ToU16(actualCRC) + u"; file ends " + Grouped(u"1234") +
+                  u" bytes before the stored music length");
   lines.push_back(u"--   " + ToU16(none) + u": no LAME tag");
   lines.push_back(u"3 files: 1 OK, 1 BAD, 1 without a LAME tag, 0 errors");
   EXPECT_EQ(run.Output, RedirectedText(lines));

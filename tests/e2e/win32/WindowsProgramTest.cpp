@@ -19,12 +19,14 @@ const TLines Usage = {u"Usage: Kestrix [--recursive] <filename|folder>",
                       u"       Wildcards are supported in the filename"};
 const TBytes Untagged = {'n', 'o', ' ', 't', 'a', 'g'};
 
-TLines NotFound(const std::u16string& Name) {
-  TLines lines = BannerLines();
+TLines NotFound(std::initializer_list<std::u16string> Names, TLines Banner = BannerLines()) {
+  TLines lines = std::move(Banner);
   lines.push_back(u"");
   lines.insert(lines.end(), Usage.begin(), Usage.end());
   lines.push_back(u"");
-  lines.push_back(u"FILE NOT FOUND: '" + Name + u"'");
+  for (const std::u16string& name : Names) {
+    lines.push_back(u"FILE NOT FOUND: '" + name + u"'");
+  }
   return lines;
 }
 
@@ -61,15 +63,16 @@ struct TLineCase {
 TEST(WindowsCommandLine, SplitsTheSystemsTextByItsOwnRules) {
   const TTempFolder folder;
   const TLineCase cases[] = {
-      {u"\"C:\\Program Files\\k.exe\" a\"b c\"d", NotFound(u"ab cd")},
-      {u"kestrix \"\" x.mp3 \"\"\"\"", NotFound(u"x.mp3")},
-      {u"kestrix a\"\"b", NotFound(u"ab")},
-      {u"kestrix \"never closed\t.mp3", NotFound(u"never closed\t.mp3")},
-      {u"kestrix a \"", NotFound(u"a")},
-      {u"kestrix a\\\"b c\"", NotFound(u"a\\b c")},
-      {u"kestrix\ta\x01\x1F b", UsageOnly()},
+      {u"\"C:\\Program Files\\k.exe\" a\"b c\"d", NotFound({u"ab cd"})},
+      {u"kestrix \"\" x.mp3 \"\"\"\"", NotFound({u"x.mp3"})},
+      {u"kestrix a\"\"b", NotFound({u"ab"})},
+      {u"kestrix \"never closed\t.mp3", NotFound({u"never closed\t.mp3"})},
+      {u"kestrix a \"", NotFound({u"a"})},
+      {u"kestrix a\\\"b c\"", NotFound({u"a\\b c"})},
+      // Two paths, each one looked for.
+      {u"kestrix\ta\x01\x1F b", NotFound({u"a", u"b"})},
       {u"kestrix", UsageOnly()},
-      {u"kestrix \"--recursive\" caf\u00E9.mp3", NotFound(u"caf\u00E9.mp3")},
+      {u"kestrix \"--recursive\" caf\u00E9.mp3", NotFound({u"caf\u00E9.mp3"})},
   };
   for (const TLineCase& c : cases) {
     SCOPED_TRACE(std::string(c.Line, c.Line + std::char_traits<char16_t>::length(c.Line)));
@@ -102,8 +105,8 @@ TEST(WindowsStandardOutput, FailedWritesEndWithCodeOne) {
 
 TEST(WindowsBanner, ProgramWithoutVersionResourceLeavesThePlacesEmpty) {
   const TRunResult run = RunProgram(BuiltProgram(KESTRIX_PLAIN_EXE), {"x.mp3", "y"});
-  TLines expected = {u" - ", u"Copyright ", u"Release , compiled ", u""};
-  expected.insert(expected.end(), Usage.begin(), Usage.end());
+  const TLines expected =
+      NotFound({u"x.mp3", u"y"}, {u" - ", u"Copyright ", u"Release , compiled "});
   EXPECT_EQ(run.Output, RedirectedText(expected));
   EXPECT_EQ(run.ExitCode, 2);
 }
