@@ -150,62 +150,89 @@ std::optional<TFolderId> GetFolderId(const std::u16string& Path) {
                    static_cast<std::uint64_t>(status->st_ino)};
 }
 
+// The whole listing is read when the search starts and the folder closed
+// again, so a walk holds no folder open while it descends: a tree deeper
+// than the open-file limit is still walked to the bottom.
 struct TDirectorySearch::TState {
-  struct TCloser {
-    void operator()(DIR* Folder) const { ::closedir(Folder); }
+  struct TEntry {
+    std::u16string Name;
+    std::uint32_t Attributes = 0;
   };
-  std::unique_ptr<DIR, TCloser> Folder;
-  std::u16string NameMask;
+  std::vector<TEntry> Entries;
+  std::size_t Next = 0;
 };
+
+namespace {
+
+struct TFolderCloser {
+  void operator()(DIR* Folder) const { ::closedir(Folder); }
+};
+
+// The attributes of what the entry leads to; nothing for entries that are
+// neither a file nor a folder, or that cannot be looked at.
+std::optional<std::uint32_t> AttributesOf(DIR* Folder, const dirent& Entry,
+                                          std::u16string_view Name) {
+  // Links are followed: what counts is what the entry leads to.
+  struct stat status {};
+  if (::fstatat(::dirfd(Folder), Entry.d_name, &status, 0) != 0) {
+    return std::nullopt;
+  }
+  std::uint32_t attributes = 0;
+  if (S_ISDIR(status.st_mode)) {
+    attributes |= attr::Directory;
+  } else if (S_ISREG(status.st_mode)) {
+    attributes |= attr::Archive;
+  } else {
+    return std::nullopt;
+  }
+  if (IsHiddenName(Name)) {
+    attributes |= attr::Hidden;
+  }
+  if ((status.st_mode & AnyWriteBit) == 0) {
+    attributes |= attr::ReadOnly;
+  }
+  return attributes;
+}
+
+}  // namespace
 
 TDirectorySearch::TDirectorySearch() : State(std::make_unique<TState>()) {}
 
 TDirectorySearch::~TDirectorySearch() = default;
 
 bool TDirectorySearch::First(const std::u16string& Mask) {
-  State->Folder.reset();
+  State->Entries.clear();
+  State->Next = 0;
   const std::size_t split = Mask.rfind(Separator);
-  const std::u16string folder =
+  const std::u16string folderPath =
       split == std::u16string::npos ? std::u16string(CurrentFolder) : Mask.substr(0, split + 1);
-  State->NameMask = split == std::u16string::npos ? Mask : Mask.substr(split + 1);
-  State->Folder.reset(::opendir(posix::ToSystemPath(folder).c_str()));
-  return State->Folder != nullptr && Next();
+  const std::u16string nameMask = split == std::u16string::npos ? Mask : Mask.substr(split + 1);
+  const std::unique_ptr<DIR, TFolderCloser> folder(
+      ::opendir(posix::ToSystemPath(folderPath).c_str()));
+  if (folder == nullptr) {
+    return false;
+  }
+  while (const dirent* entry = ::readdir(folder.get())) {
+    std::u16string name = posix::FromSystemName(entry->d_name);
+    if (!MatchesMask(name, nameMask)) {
+      continue;
+    }
+    if (const auto attributes = AttributesOf(folder.get(), *entry, name)) {
+      State->Entries.push_back({std::move(name), *attributes});
+    }
+  }
+  return Next();
 }
 
 bool TDirectorySearch::Next() {
-  if (State->Folder == nullptr) {
+  if (State->Next >= State->Entries.size()) {
+    State->Entries.clear();
     return false;
   }
-  while (const dirent* entry = ::readdir(State->Folder.get())) {
-    const std::u16string name = posix::FromSystemName(entry->d_name);
-    if (!MatchesMask(name, State->NameMask)) {
-      continue;
-    }
-    // Links are followed: what counts is what the entry leads to.
-    struct stat status {};
-    if (::fstatat(::dirfd(State->Folder.get()), entry->d_name, &status, 0) != 0) {
-      continue;
-    }
-    std::uint32_t attributes = 0;
-    if (S_ISDIR(status.st_mode)) {
-      attributes |= attr::Directory;
-    } else if (S_ISREG(status.st_mode)) {
-      attributes |= attr::Archive;
-    } else {
-      continue;
-    }
-    if (IsHiddenName(name)) {
-      attributes |= attr::Hidden;
-    }
-    if ((status.st_mode & AnyWriteBit) == 0) {
-      attributes |= attr::ReadOnly;
-    }
-    EntryName = name;
-    EntryAttributes = attributes;
-    return true;
-  }
-  State->Folder.reset();
-  return false;
+  TState::TEntry& entry = State->Entries[State->Next++];
+  EntryName = std::move(entry.Name);
+  EntryAttributes = entry.Attributes;
+  return true;
 }
 
 }  // namespace kestrix::platform
