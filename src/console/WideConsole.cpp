@@ -118,25 +118,33 @@ std::string Utf16LEBytes(std::u16string_view Text) {
 }
 
 bool TWideStdOut::Write(std::u16string_view Text) {
+  if (Memory != nullptr) {
+    Memory->append(Text);
+    return true;
+  }
   bool written = false;
-  if (Output.IsConsole()) {
-    written = Output.WriteConsoleText(std::u16string(Text));
+  if (Output->IsConsole()) {
+    written = Output->WriteConsoleText(std::u16string(Text));
   } else {
     const std::string bytes = Utf16LEBytes(Text);
-    written = Output.WriteBytes(bytes.data(), bytes.size());
+    written = Output->WriteBytes(bytes.data(), bytes.size());
   }
   WriteFailed = WriteFailed || !written;
   return written;
 }
 
 bool TWideStdOut::WriteLine(std::u16string_view Text) {
-  std::u16string line = Output.IsConsole() ? ConsoleSafeText(Text) : std::u16string(Text);
+  std::u16string line = IsConsole() ? ConsoleSafeText(Text) : std::u16string(Text);
   line += LineEnd;
   return Write(line);
 }
 
 bool TWideStdOut::WriteFormatLine(std::u16string_view Format, TFormatArgs Args) {
   return WriteLine(FormatText(Format, Args));
+}
+
+bool IsOutputReaderClosed() {
+  return StdOut && StdOut->IsReaderClosed();
 }
 
 bool PrintLine(std::u16string_view Text) {

@@ -4,6 +4,7 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -55,9 +56,12 @@ std::string Utf16LEBytes(std::u16string_view Text);
 // UTF-16LE bytes without a byte-order mark when redirected.
 class TWideStdOut {
  public:
-  TWideStdOut() = default;
+  TWideStdOut() { Output.emplace(); }
+  // Collects the text in Memory instead, as redirected output would carry
+  // it; standard output is left alone. For checking whole outputs in-process.
+  explicit TWideStdOut(std::u16string& Memory) : Memory(&Memory) {}
 
-  bool IsConsole() const { return Output.IsConsole(); }
+  bool IsConsole() const { return Output && Output->IsConsole(); }
   // The whole text in one write, without a line end.
   bool Write(std::u16string_view Text);
   // The text and its line end in one write.
@@ -66,15 +70,21 @@ class TWideStdOut {
   // Some text did not arrive (a full disk, for example); the run goes on,
   // but cannot end as a success.
   bool AnyWriteFailed() const { return WriteFailed; }
+  // Nobody reads the output any more (a pipe closed early): the run may stop.
+  bool IsReaderClosed() const { return Output && Output->IsReaderClosed(); }
 
  private:
-  platform::TStdOutput Output;
+  std::optional<platform::TStdOutput> Output;
+  std::u16string* Memory = nullptr;
   bool WriteFailed = false;
 };
 
 // The program's one writer; empty before the main routine creates it and
 // after it frees it, when the print operations write nothing.
 extern std::unique_ptr<TWideStdOut> StdOut;
+
+// The reader of the output has gone, so a walk need not go on reading files.
+bool IsOutputReaderClosed();
 
 bool PrintLine(std::u16string_view Text = {});
 bool PrintFormatLine(std::u16string_view Format, TFormatArgs Args);
