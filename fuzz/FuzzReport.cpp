@@ -19,7 +19,7 @@ namespace {
 // the file, as a file stream only gives one there, so they get theirs whole.
 constexpr std::int64_t ShortPiece = 40;
 
-// The specified report of the bytes, as redirected output would hold it.
+// The fixed-layout report of the bytes, as redirected output would hold it.
 std::u16string ReportText(const test::TBytes& File, std::int64_t Piece) {
   std::u16string text;
   StdOut = std::make_unique<TWideStdOut>(text);
