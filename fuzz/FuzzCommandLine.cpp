@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/CommandLine.h"
+#include "console/Options.h"
 #include "fuzz/FuzzCheck.h"
 
 namespace kestrix::fuzz {
@@ -58,6 +59,26 @@ void CheckArguments(const std::vector<std::u16string>& Arguments) {
   }
 }
 
+// Options: without a refusal, the paths are exactly the arguments that do
+// not begin with "-", and every argument after the first "--", in order.
+void CheckOptions(const std::vector<std::u16string>& Arguments) {
+  const TParsedOptions parsed = ParseOptions(Arguments);
+  if (parsed.Refusal) {
+    Require(!parsed.Refusal->Message.empty(), "a refusal says why");
+    return;
+  }
+  std::vector<std::u16string> paths;
+  bool pathsOnly = false;
+  for (const std::u16string& argument : Arguments) {
+    if (!pathsOnly && argument == u"--") {
+      pathsOnly = true;
+    } else if (pathsOnly || argument.empty() || argument[0] != u'-') {
+      paths.push_back(argument);
+    }
+  }
+  Require(parsed.Options.Paths == paths, "paths are the arguments that are no options, in order");
+}
+
 }  // namespace
 }  // namespace kestrix::fuzz
 
@@ -72,5 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   fuzz::Require(TCommandLine(system).GetArgumentCount() == static_cast<int>(arguments.size()),
                 "the command line splits its text the same way");
   fuzz::CheckArguments(arguments);
+  fuzz::CheckOptions(arguments);
   return 0;
 }
