@@ -209,7 +209,10 @@ int RunMain(int ArgumentCount, char** Arguments) {
     exitCode = CombineExitCodes(exitCode, ecErrorPrinted);
   }
   if (StdOut->AnyWriteFailed()) {
-    platform::WriteStdError("Standard output could not be written: the report is incomplete.");
+    // A reader that stopped reading (a pipe into head, say) wanted no more.
+    if (!StdOut->IsReaderClosed()) {
+      platform::WriteStdError("Standard output could not be written: the report is incomplete.");
+    }
     exitCode = CombineExitCodes(exitCode, ecNoOutput);
   }
   StdOut.reset();

@@ -61,20 +61,34 @@ void PrintRevisionWarning(std::uint8_t Revision) {
   PrintLine();
 }
 
+namespace {
+
+void PrintReaderReport(TDescriptiveKestrixReader& Reader, bool TagFound) {
+  if (!TagFound) {
+    PrintMissingTag(Reader);
+    return;
+  }
+  PrintRevisionWarning(Reader.GetTagRevision());
+  for (const TReportField& field : TagFields(Reader)) {
+    PrintField(field);
+  }
+  if (Reader.GetPresetStatus() == psGuessed) {
+    PrintGuessBlock(Reader);
+  }
+}
+
+}  // namespace
+
 void PrintReport(const std::u16string& FileName) {
   bool tagFound = false;
   TDescriptiveKestrixReader reader(FileName, true, tagFound);
-  if (!tagFound) {
-    PrintMissingTag(reader);
-    return;
-  }
-  PrintRevisionWarning(reader.GetTagRevision());
-  for (const TReportField& field : TagFields(reader)) {
-    PrintField(field);
-  }
-  if (reader.GetPresetStatus() == psGuessed) {
-    PrintGuessBlock(reader);
-  }
+  PrintReaderReport(reader, tagFound);
+}
+
+void PrintReport(platform::TStream& Stream) {
+  bool tagFound = false;
+  TDescriptiveKestrixReader reader(Stream, true, tagFound);
+  PrintReaderReport(reader, tagFound);
 }
 
 }  // namespace kestrix

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "console/Progress.h"
+#include "console/WideConsole.h"
 
 namespace kestrix {
 
@@ -61,7 +62,7 @@ void ReportFile(const std::u16string& FullName, TWalk& Walk) {
 bool ReportFiles(const std::u16string& FileMask, const std::u16string& FolderPath, TWalk& Walk) {
   TFilteredSearch files(FileRequest);
   bool found = files.First(FileMask);
-  for (bool more = found; more; more = files.Next()) {
+  for (bool more = found; more && !IsOutputReaderClosed(); more = files.Next()) {
     ReportFile(FolderPath + files.Name(), Walk);
     if (Walk.Progress != nullptr) {
       Walk.Progress->FileReported(files.Size());
@@ -80,7 +81,8 @@ bool FirstVisit(const std::u16string& Folder, TWalk& Walk) {
 bool WalkSubfolders(const std::u16string& FolderPath, const std::u16string& NameMask, TWalk& Walk) {
   bool found = false;
   TFilteredSearch folders(FolderRequest);
-  for (bool more = folders.First(FolderPath + AllEntries); more; more = folders.Next()) {
+  for (bool more = folders.First(FolderPath + AllEntries); more && !IsOutputReaderClosed();
+       more = folders.Next()) {
     const std::u16string& name = folders.Name();
     if (name == u"." || name == u".." || (folders.Attributes() & Directory) == 0) {
       continue;

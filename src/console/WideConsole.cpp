@@ -138,24 +138,28 @@ std::string Utf16LEBytes(std::u16string_view Text) {
 }
 
 bool TWideStdOut::Write(std::u16string_view Text) {
+  if (Memory != nullptr) {
+    Memory->append(Text);
+    return true;
+  }
   bool written = false;
   if (Utf8) {
     const std::string bytes =
         platform::Utf16ToUtf8(ValidUtf16Text(Text), platform::TLoneSurrogate::Replace);
-    written = Output.IsConsole() ? Output.WriteConsoleUtf8(bytes)
-                                 : Output.WriteBytes(bytes.data(), bytes.size());
-  } else if (Output.IsConsole()) {
-    written = Output.WriteConsoleText(std::u16string(Text));
+    written = Output->IsConsole() ? Output->WriteConsoleUtf8(bytes)
+                                  : Output->WriteBytes(bytes.data(), bytes.size());
+  } else if (Output->IsConsole()) {
+    written = Output->WriteConsoleText(std::u16string(Text));
   } else {
     const std::string bytes = Utf16LEBytes(ValidUtf16Text(Text));
-    written = Output.WriteBytes(bytes.data(), bytes.size());
+    written = Output->WriteBytes(bytes.data(), bytes.size());
   }
   WriteFailed = WriteFailed || !written;
   return written;
 }
 
 bool TWideStdOut::WriteLine(std::u16string_view Text) {
-  std::u16string line = Output.IsConsole() ? ConsoleSafeText(Text) : std::u16string(Text);
+  std::u16string line = IsConsole() ? ConsoleSafeText(Text) : std::u16string(Text);
   line += Utf8 ? Utf8LineEnd : LineEnd;
   return Write(line);
 }
@@ -165,7 +169,12 @@ bool TWideStdOut::WriteFormatLine(std::u16string_view Format, TFormatArgs Args) 
 }
 
 bool TWideStdOut::WriteUtf8Line(std::string_view Text, std::string_view End) {
-  if (Output.IsConsole()) {
+  if (Memory != nullptr) {
+    Memory->append(platform::Utf8ToUtf16(Text, platform::TInvalidUtf8::Replace));
+    Memory->append(platform::Utf8ToUtf16(End, platform::TInvalidUtf8::Replace));
+    return true;
+  }
+  if (IsConsole()) {
     std::u16string line =
         ConsoleSafeText(platform::Utf8ToUtf16(Text, platform::TInvalidUtf8::Replace));
     line += platform::Utf8ToUtf16(End, platform::TInvalidUtf8::Replace);
@@ -173,9 +182,13 @@ bool TWideStdOut::WriteUtf8Line(std::string_view Text, std::string_view End) {
   }
   std::string bytes(Text);
   bytes += End;
-  const bool written = Output.WriteBytes(bytes.data(), bytes.size());
+  const bool written = Output->WriteBytes(bytes.data(), bytes.size());
   WriteFailed = WriteFailed || !written;
   return written;
+}
+
+bool IsOutputReaderClosed() {
+  return StdOut && StdOut->IsReaderClosed();
 }
 
 bool PrintLine(std::u16string_view Text) {

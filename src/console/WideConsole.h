@@ -4,6 +4,7 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -66,9 +67,12 @@ std::string Utf16LEBytes(std::u16string_view Text);
 // everywhere when asked to.
 class TWideStdOut {
  public:
-  TWideStdOut() = default;
+  TWideStdOut() { Output.emplace(); }
+  // Collects the text in Memory instead, as redirected output would carry
+  // it; standard output is left alone. For checking whole outputs in-process.
+  explicit TWideStdOut(std::u16string& Memory) : Memory(&Memory) {}
 
-  bool IsConsole() const { return Output.IsConsole(); }
+  bool IsConsole() const { return Output && Output->IsConsole(); }
   // From now on all text goes out as UTF-8 with LF line ends.
   void UseUtf8() { Utf8 = true; }
   // The whole text in one write, without a line end.
@@ -82,9 +86,12 @@ class TWideStdOut {
   // Some text did not arrive (a full disk, for example); the run goes on,
   // but cannot end as a success.
   bool AnyWriteFailed() const { return WriteFailed; }
+  // Nobody reads the output any more (a pipe closed early): the run may stop.
+  bool IsReaderClosed() const { return Output && Output->IsReaderClosed(); }
 
  private:
-  platform::TStdOutput Output;
+  std::optional<platform::TStdOutput> Output;
+  std::u16string* Memory = nullptr;
   bool Utf8 = false;
   bool WriteFailed = false;
 };
@@ -92,6 +99,9 @@ class TWideStdOut {
 // The program's one writer; empty before the main routine creates it and
 // after it frees it, when the print operations write nothing.
 extern std::unique_ptr<TWideStdOut> StdOut;
+
+// The reader of the output has gone, so a walk need not go on reading files.
+bool IsOutputReaderClosed();
 
 bool PrintLine(std::u16string_view Text = {});
 bool PrintFormatLine(std::u16string_view Format, TFormatArgs Args);

@@ -26,10 +26,14 @@ class TStdOutput {
   bool WriteConsoleUtf8(const std::string& Utf8Text);
   // Redirected output only: writes the bytes unchanged, all of them.
   bool WriteBytes(const void* Data, std::size_t Count);
+  // True once a write found that nobody reads the output any more (the
+  // reading end of a pipe was closed): nothing written later can arrive.
+  bool IsReaderClosed() const { return ReaderClosed; }
 
  private:
   std::intptr_t Handle;
   bool Console = false;
+  bool ReaderClosed = false;
 };
 
 // Last-resort report when standard output is unusable: the text, then CR LF.

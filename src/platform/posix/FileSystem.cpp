@@ -151,77 +151,102 @@ std::optional<TFolderId> GetFolderId(const std::u16string& Path) {
                    static_cast<std::uint64_t>(status->st_ino)};
 }
 
+// The whole listing is read when the search starts and the folder closed
+// again, so a walk holds no folder open while it descends: a tree deeper
+// than the open-file limit is still walked to the bottom.
 struct TDirectorySearch::TState {
-  struct TCloser {
-    void operator()(DIR* Folder) const { ::closedir(Folder); }
+  struct TEntry {
+    std::string SystemName;
+    std::u16string Name;
+    std::uint32_t Attributes = 0;
+    std::int64_t Size = 0;
   };
-  std::unique_ptr<DIR, TCloser> Folder;
-  // The names that match the mask, as the system stores them, sorted by
-  // their bytes so every machine lists a folder alike.
-  std::vector<std::string> Names;
-  std::size_t NextName = 0;
+  // Sorted by the bytes of the system's names, the order of LC_ALL=C ls,
+  // so every machine lists a folder alike.
+  std::vector<TEntry> Entries;
+  std::size_t Next = 0;
 };
+
+namespace {
+
+struct TFolderCloser {
+  void operator()(DIR* Folder) const { ::closedir(Folder); }
+};
+
+struct TLook {
+  std::uint32_t Attributes = 0;
+  std::int64_t Size = 0;
+};
+
+// The attributes and size of what the entry leads to; nothing for entries
+// that are neither a file nor a folder, or that cannot be looked at.
+std::optional<TLook> LookAt(DIR* Folder, const dirent& Entry, std::u16string_view Name) {
+  // Links are followed: what counts is what the entry leads to.
+  struct stat status {};
+  if (::fstatat(::dirfd(Folder), Entry.d_name, &status, 0) != 0) {
+    return std::nullopt;
+  }
+  std::uint32_t attributes = 0;
+  if (S_ISDIR(status.st_mode)) {
+    attributes |= attr::Directory;
+  } else if (S_ISREG(status.st_mode)) {
+    attributes |= attr::Archive;
+  } else {
+    return std::nullopt;
+  }
+  if (IsHiddenName(Name)) {
+    attributes |= attr::Hidden;
+  }
+  if ((status.st_mode & AnyWriteBit) == 0) {
+    attributes |= attr::ReadOnly;
+  }
+  return TLook{attributes, static_cast<std::int64_t>(status.st_size)};
+}
+
+}  // namespace
 
 TDirectorySearch::TDirectorySearch() : State(std::make_unique<TState>()) {}
 
 TDirectorySearch::~TDirectorySearch() = default;
 
 bool TDirectorySearch::First(const std::u16string& Mask) {
-  State->Folder.reset();
-  State->Names.clear();
-  State->NextName = 0;
+  State->Entries.clear();
+  State->Next = 0;
   const std::size_t split = Mask.rfind(Separator);
-  const std::u16string folder =
+  const std::u16string folderPath =
       split == std::u16string::npos ? std::u16string(CurrentFolder) : Mask.substr(0, split + 1);
   const std::u16string nameMask = split == std::u16string::npos ? Mask : Mask.substr(split + 1);
-  State->Folder.reset(::opendir(posix::ToSystemPath(folder).c_str()));
-  if (State->Folder == nullptr) {
+  const std::unique_ptr<DIR, TFolderCloser> folder(
+      ::opendir(posix::ToSystemPath(folderPath).c_str()));
+  if (folder == nullptr) {
     return false;
   }
-  while (const dirent* entry = ::readdir(State->Folder.get())) {
-    if (MatchesMask(posix::FromSystemName(entry->d_name), nameMask)) {
-      State->Names.emplace_back(entry->d_name);
+  while (const dirent* entry = ::readdir(folder.get())) {
+    std::u16string name = posix::FromSystemName(entry->d_name);
+    if (!MatchesMask(name, nameMask)) {
+      continue;
+    }
+    if (const auto found = LookAt(folder.get(), *entry, name)) {
+      State->Entries.push_back({entry->d_name, std::move(name), found->Attributes, found->Size});
     }
   }
-  // char_traits<char> compares as unsigned char: the order of LC_ALL=C ls.
-  std::sort(State->Names.begin(), State->Names.end());
+  // char_traits<char> compares as unsigned char.
+  std::sort(
+      State->Entries.begin(), State->Entries.end(),
+      [](const TState::TEntry& A, const TState::TEntry& B) { return A.SystemName < B.SystemName; });
   return Next();
 }
 
 bool TDirectorySearch::Next() {
-  if (State->Folder == nullptr) {
+  if (State->Next >= State->Entries.size()) {
+    State->Entries.clear();
     return false;
   }
-  while (State->NextName < State->Names.size()) {
-    const std::string& systemName = State->Names[State->NextName++];
-    // Links are followed: what counts is what the entry leads to.
-    struct stat status {};
-    if (::fstatat(::dirfd(State->Folder.get()), systemName.c_str(), &status, 0) != 0) {
-      continue;
-    }
-    std::uint32_t attributes = 0;
-    if (S_ISDIR(status.st_mode)) {
-      attributes |= attr::Directory;
-    } else if (S_ISREG(status.st_mode)) {
-      attributes |= attr::Archive;
-    } else {
-      continue;
-    }
-    const std::u16string name = posix::FromSystemName(systemName);
-    if (IsHiddenName(name)) {
-      attributes |= attr::Hidden;
-    }
-    if ((status.st_mode & AnyWriteBit) == 0) {
-      attributes |= attr::ReadOnly;
-    }
-    EntryName = name;
-    EntryAttributes = attributes;
-    EntrySize = static_cast<std::int64_t>(status.st_size);
-    return true;
-  }
-  State->Folder.reset();
-  State->Names = {};
-  return false;
+  TState::TEntry& entry = State->Entries[State->Next++];
+  EntryName = std::move(entry.Name);
+  EntryAttributes = entry.Attributes;
+  EntrySize = entry.Size;
+  return true;
 }
 
 }  // namespace kestrix::platform

@@ -16,21 +16,25 @@ namespace {
 
 constexpr char LineEnd[] = "\r\n";
 
-// Writes every byte, going on after short and interrupted writes.
-bool WriteAll(int Fd, const void* Data, std::size_t Count) {
+// Writes every byte, going on after short and interrupted writes. Returns
+// 0, or the error that stopped it.
+int WriteAll(int Fd, const void* Data, std::size_t Count) {
   const auto* next = static_cast<const char*>(Data);
   while (Count > 0) {
     const ssize_t written = ::write(Fd, next, Count);
     if (written < 0 && errno == EINTR) {
       continue;
     }
-    if (written <= 0) {
-      return false;
+    if (written < 0) {
+      return errno;
+    }
+    if (written == 0) {
+      return EIO;
     }
     next += written;
     Count -= static_cast<std::size_t>(written);
   }
-  return true;
+  return 0;
 }
 
 int Descriptor(std::intptr_t Handle) {
@@ -52,7 +56,7 @@ TStdOutput::~TStdOutput() {
 
 bool TStdOutput::WriteConsoleText(const std::u16string& Text) {
   const std::string bytes = Narrow(Text);
-  return WriteAll(Descriptor(Handle), bytes.data(), bytes.size());
+  return WriteBytes(bytes.data(), bytes.size());
 }
 
 bool TStdOutput::WriteConsoleUtf8(const std::string& Utf8Text) {
@@ -60,7 +64,10 @@ bool TStdOutput::WriteConsoleUtf8(const std::string& Utf8Text) {
 }
 
 bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
-  return WriteAll(Descriptor(Handle), Data, Count);
+  const int error = WriteAll(Descriptor(Handle), Data, Count);
+  // Only reached where SIGPIPE is ignored; otherwise the signal ends the run.
+  ReaderClosed = ReaderClosed || error == EPIPE;
+  return error == 0;
 }
 
 void WriteStdError(const std::string& Text) {

@@ -1,5 +1,9 @@
 #include "platform/FileSystem.h"
 
+#include <memory>
+#include <utility>
+#include <vector>
+
 #include "platform/win32/Win32File.h"
 
 namespace kestrix::platform {
@@ -62,50 +66,61 @@ std::int64_t EntrySizeOf(const WIN32_FIND_DATAW& Entry) {
 
 }  // namespace
 
+// The whole listing is read when the search starts and the search closed
+// again, so a walk holds no search open while it descends. The entries stay
+// in the order the system gave them.
 struct TDirectorySearch::TState {
-  HANDLE Find = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATAW Entry{};
-
-  void Close() {
-    if (Find != INVALID_HANDLE_VALUE) {
-      ::FindClose(Find);
-      Find = INVALID_HANDLE_VALUE;
-    }
-  }
-  ~TState() { Close(); }
+  struct TEntry {
+    std::u16string Name;
+    std::uint32_t Attributes = 0;
+    std::int64_t Size = 0;
+  };
+  std::vector<TEntry> Entries;
+  std::size_t Next = 0;
 };
+
+namespace {
+
+struct TFindCloser {
+  void operator()(HANDLE Find) const { ::FindClose(Find); }
+};
+
+}  // namespace
 
 TDirectorySearch::TDirectorySearch() : State(std::make_unique<TState>()) {}
 
 TDirectorySearch::~TDirectorySearch() = default;
 
 bool TDirectorySearch::First(const std::u16string& Mask) {
-  State->Close();
+  State->Entries.clear();
+  State->Next = 0;
   if (Mask.empty() || win32::HoldsZero(Mask)) {
     return false;
   }
   // The system matches the wildcards, without regard to case.
-  State->Find = ::FindFirstFileW(win32::Wide(win32::ToSystemPath(Mask)), &State->Entry);
-  if (State->Find == INVALID_HANDLE_VALUE) {
+  WIN32_FIND_DATAW entry{};
+  const HANDLE find = ::FindFirstFileW(win32::Wide(win32::ToSystemPath(Mask)), &entry);
+  if (find == INVALID_HANDLE_VALUE) {
     return false;
   }
-  EntryName = win32::FromWide(State->Entry.cFileName);
-  EntryAttributes = State->Entry.dwFileAttributes;
-  EntrySize = EntrySizeOf(State->Entry);
-  return true;
+  const std::unique_ptr<void, TFindCloser> closer(find);
+  do {
+    State->Entries.push_back(
+        {win32::FromWide(entry.cFileName), entry.dwFileAttributes, EntrySizeOf(entry)});
+  } while (::FindNextFileW(find, &entry) != 0);
+  return Next();
 }
 
 bool TDirectorySearch::Next() {
-  if (State->Find == INVALID_HANDLE_VALUE) {
+  if (State->Next >= State->Entries.size()) {
+    State->Entries = {};
+    State->Next = 0;
     return false;
   }
-  if (::FindNextFileW(State->Find, &State->Entry) == 0) {
-    State->Close();
-    return false;
-  }
-  EntryName = win32::FromWide(State->Entry.cFileName);
-  EntryAttributes = State->Entry.dwFileAttributes;
-  EntrySize = EntrySizeOf(State->Entry);
+  TState::TEntry& entry = State->Entries[State->Next++];
+  EntryName = std::move(entry.Name);
+  EntryAttributes = entry.Attributes;
+  EntrySize = entry.Size;
   return true;
 }
 

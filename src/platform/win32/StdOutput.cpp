@@ -26,19 +26,33 @@ bool IsConsoleHandle(HANDLE Handle) {
   return (::GetFileType(Handle) & CharacterTypeBit) != 0 && ::GetConsoleMode(Handle, &mode) != 0;
 }
 
-// Writes every byte, going on after short writes.
-bool WriteAll(HANDLE Handle, const void* Data, std::size_t Count) {
+// Writes every byte, going on after short writes. Returns ERROR_SUCCESS,
+// or the error that stopped it.
+DWORD WriteAllBytes(HANDLE Handle, const void* Data, std::size_t Count) {
   const auto* next = static_cast<const char*>(Data);
   while (Count > 0) {
     const auto piece = static_cast<DWORD>(std::min<std::size_t>(Count, win32::MaxIoPiece));
     DWORD written = 0;
-    if (::WriteFile(Handle, next, piece, &written, nullptr) == 0 || written == 0) {
-      return false;
+    if (::WriteFile(Handle, next, piece, &written, nullptr) == 0) {
+      const DWORD error = ::GetLastError();
+      return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+    }
+    if (written == 0) {
+      return ERROR_WRITE_FAULT;
     }
     next += written;
     Count -= written;
   }
-  return true;
+  return ERROR_SUCCESS;
+}
+
+bool WriteAll(HANDLE Handle, const void* Data, std::size_t Count) {
+  return WriteAllBytes(Handle, Data, Count) == ERROR_SUCCESS;
+}
+
+// What a write to a pipe whose reading end was closed fails with.
+bool IsClosedPipeError(DWORD Error) {
+  return Error == ERROR_BROKEN_PIPE || Error == ERROR_NO_DATA;
 }
 
 // Hands every unit to the console, in pieces that never split a pair.
@@ -94,7 +108,9 @@ bool TStdOutput::WriteConsoleUtf8(const std::string& Utf8Text) {
 }
 
 bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
-  return WriteAll(HandleOf(Handle), Data, Count);
+  const DWORD error = WriteAllBytes(HandleOf(Handle), Data, Count);
+  ReaderClosed = ReaderClosed || IsClosedPipeError(error);
+  return error == ERROR_SUCCESS;
 }
 
 void WriteStdError(const std::string& Text) {

@@ -1,0 +1,145 @@
+// Any bytes as an MP3 file through every printer of one file. The readers
+// must never fail on odd data, and the output must not depend on how the
+// stream hands the bytes over.
+#include <unistd.h>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "console/CsvPrinter.h"
+#include "console/JsonPrinter.h"
+#include "console/Report.h"
+#include "console/VerifyPrinter.h"
+#include "console/WideConsole.h"
+#include "fuzz/FuzzCheck.h"
+#include "platform/Unicode.h"
+#include "support/TestFiles.h"
+
+namespace kestrix::fuzz {
+namespace {
+
+// Short pieces make the CRC loops continue after short reads. The reads
+// that locate the tag (at most 37 bytes) take a short read as the end of
+// the file, as a file stream only gives one there, so they get theirs whole.
+constexpr std::int64_t ShortPiece = 40;
+
+// The fixed-layout report of the bytes, as redirected output would hold it.
+std::u16string ReportText(const test::TBytes& File, std::int64_t Piece) {
+  std::u16string text;
+  StdOut = std::make_unique<TWideStdOut>(text);
+  test::TMemoryStream stream(File, Piece);
+  PrintReport(stream);
+  StdOut.reset();
+  return text;
+}
+
+// Tag texts go out as stored, control characters included, so only the
+// frame of the output is certain: it ends with a line end, and a file
+// without a tag gets the one line that says so.
+void CheckLines(const std::u16string& Text) {
+  Require(Text.size() >= LineEnd.size() &&
+              Text.compare(Text.size() - LineEnd.size(), LineEnd.size(), LineEnd) == 0,
+          "the report ends with a line end");
+  const std::u16string notFound = u"LAME tag not found.";
+  Require(
+      Text.compare(0, notFound.size(), notFound) != 0 || Text == notFound + std::u16string(LineEnd),
+      "a missing tag is one line");
+}
+
+void CheckReport(const test::TBytes& File) {
+  const std::u16string whole = ReportText(File, 0);
+  CheckLines(whole);
+  Require(ReportText(File, ShortPiece) == whole, "short reads give the same report");
+}
+
+// The printers other than the report take files by name, so the bytes go
+// into one file of this process first.
+const std::filesystem::path& InputFile() {
+  static const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                            ("kestrix-fuzz-" + std::to_string(::getpid()) + ".mp3");
+  return path;
+}
+
+std::u16string PrinterText(TPrinter& Printer, const test::TBytes& File) {
+  {
+    std::ofstream out(InputFile(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(File.data()),
+              static_cast<std::streamsize>(File.size()));
+  }
+  std::u16string text;
+  StdOut = std::make_unique<TWideStdOut>(text);
+  const std::u16string name =
+      platform::Utf8ToUtf16(InputFile().string(), platform::TInvalidUtf8::Escape);
+  Printer.Start();
+  try {
+    Printer.PrintFile(name);
+  } catch (const std::exception& error) {
+    Printer.PrintFailure(name, error);
+  }
+  Printer.Finish();
+  StdOut.reset();
+  return text;
+}
+
+// Every line is one JSON object, the last one the summary of one file.
+void CheckJson(const test::TBytes& File) {
+  TJsonPrinter printer;
+  const std::string text =
+      platform::Utf16ToUtf8(PrinterText(printer, File), platform::TLoneSurrogate::Replace);
+  std::size_t lines = 0;
+  nlohmann::json last;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = text.find('\n', start);
+    Require(end != std::string::npos, "every JSON line ends with LF");
+    last = nlohmann::json::parse(text.substr(start, end - start));
+    Require(last.is_object(), "every JSON line is an object");
+    ++lines;
+    start = end + 1;
+  }
+  Require(lines == 2, "one file object and one summary");
+  Require(last["summary"]["files"] == 1, "the summary counts the file");
+}
+
+// Quotes pair up, so the one file stays one row behind the header.
+void CheckCsv(const test::TBytes& File) {
+  TCsvPrinter printer;
+  const std::u16string text = PrinterText(printer, File);
+  bool quoted = false;
+  std::size_t records = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'"') {
+      quoted = !quoted;
+    } else if (!quoted && text[i] == u'\n') {
+      Require(i > 0 && text[i - 1] == u'\r', "records end with CR LF");
+      ++records;
+    }
+  }
+  Require(!quoted, "every quoted cell is closed");
+  Require(records == 2, "a header row and one row");
+}
+
+void CheckVerify(const test::TBytes& File) {
+  TVerifyPrinter printer;
+  const std::u16string text = PrinterText(printer, File);
+  std::size_t lines = 0;
+  for (const char16_t c : text) {
+    lines += c == u'\n' ? 1 : 0;
+  }
+  Require(lines == 2, "one verdict line and the summary");
+}
+
+}  // namespace
+}  // namespace kestrix::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+  const kestrix::test::TBytes file(Data, Data + Size);
+  kestrix::fuzz::CheckReport(file);
+  kestrix::fuzz::CheckJson(file);
+  kestrix::fuzz::CheckCsv(file);
+  kestrix::fuzz::CheckVerify(file);
+  return 0;
+}

@@ -1,0 +1,138 @@
+// Writes the seed corpora of the fuzz targets: the start of every bundled
+// sample and crafted tag files for the report, command lines, and names.
+// Usage: kestrix_fuzz_seeds SAMPLES_FOLDER OUTPUT_FOLDER
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "support/TestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kestrix::test::TBytes;
+using kestrix::test::TTagFileBuilder;
+
+// Enough of a sample for its tag and the start of its music.
+constexpr std::size_t SampleHead = 4096;
+
+void WriteSeed(const fs::path& Folder, const std::string& Name, const TBytes& Bytes) {
+  fs::create_directories(Folder);
+  std::ofstream out(Folder / Name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(Bytes.data()),
+            static_cast<std::streamsize>(Bytes.size()));
+}
+
+TBytes Text(const std::string& Value) {
+  return TBytes(Value.begin(), Value.end());
+}
+
+// UTF-16 code units, low byte first, as the command-line and name targets read them.
+TBytes Utf16(const std::u16string& Value) {
+  TBytes bytes;
+  for (const char16_t c : Value) {
+    bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return bytes;
+}
+
+void ReportSeeds(const fs::path& Samples, const fs::path& Out) {
+  for (const auto& entry : fs::directory_iterator(Samples)) {
+    if (entry.path().extension() == ".mp3") {
+      TBytes head = kestrix::test::ReadFileBytes(entry.path());
+      head.resize(std::min(head.size(), SampleHead));
+      WriteSeed(Out, entry.path().filename().string(), head);
+    }
+  }
+  using namespace kestrix::test::tagindex;
+  TTagFileBuilder plain;
+  plain.Version("LAME3.90 ").Set(QualityIndex, {78}).Set(LowpassIndex, {195});
+  WriteSeed(Out, "crafted-plain", plain.Build());
+
+  TTagFileBuilder id3 = plain;
+  id3.Prefix = kestrix::test::Id3v2Tag(257, true);
+  WriteSeed(Out, "crafted-id3-footer", id3.Build());
+
+  TTagFileBuilder mono = plain;  // MPEG-2 mono, 64 kbit/s
+  mono.Header[1] = 0xF3;
+  mono.Header[2] = 0x84;
+  mono.Header[3] = 0xC4;
+  mono.XingOffset = 13;
+  mono.FrameLength = 208;
+  WriteSeed(Out, "crafted-mpeg2-mono", mono.Build());
+
+  TTagFileBuilder free = plain;  // free format, "Xing"
+  free.Header[2] = 0x00;
+  free.Magic = "Xing";
+  WriteSeed(Out, "crafted-free-format", free.Build());
+
+  TTagFileBuilder revision = plain;  // revision 1, a named preset, ReplayGain
+  revision.Set(RevisionMethodIndex, {0x14})
+      .Set(PresetSurroundIndex, {0x09, 0xE0})
+      .Set(PeakIndex, {0x00, 0x4E, 0x00, 0x00})
+      .Set(TrackGainIndex, {0x2C, 0x0F})
+      .Set(AlbumGainIndex, {0x4E, 0x23})
+      .Set(MP3GainIndex, {0x85});
+  WriteSeed(Out, "crafted-revision-preset", revision.Build());
+
+  TTagFileBuilder old = plain;  // an encoder before tags: version text only
+  old.FixCRCs = false;
+  old.Version("LAME3.88 (beta)");
+  WriteSeed(Out, "crafted-before-tags", old.Build());
+
+  WriteSeed(Out, "empty", {});
+  WriteSeed(Out, "id3-largest", {'I', 'D', '3', 4, 0, 0x10, 0xFF, 0xFF, 0xFF, 0xFF});
+}
+
+void CommandLineSeeds(const fs::path& Out) {
+  const std::u16string lines[] = {
+      u"kestrix",
+      u"kestrix help",
+      u"kestrix --recursive \"C:\\My Music\\*.mp3\"",
+      u"\"C:\\Program Files\\kestrix.exe\" \"\" x.mp3",
+      u"kestrix \"\"\"\"a\"b c\"d\t\x01e",
+      u"kestrix a\0b",
+      u"kestrix \"unclosed quote",
+      u"kestrix caf\u00E9 \U0001F3B5.mp3 \xD800",
+  };
+  int i = 0;
+  for (const std::u16string& line : lines) {
+    WriteSeed(Out, "line-" + std::to_string(i++), Utf16(line));
+  }
+}
+
+void NameSeeds(const fs::path& Out) {
+  const std::string names[] = {
+      "plain.mp3",
+      "caf\xC3\xA9 \xF0\x9F\x8E\xB5.mp3",
+      "bad\xFF\xC3name\xED\xA0\x80.mp3",
+      "line\nbreak \"quoted\", comma.mp3",
+      "\x1B[2J\x1B]0;title\x07\xC2\x9B.mp3",
+      "/music/../a/./b//c.mp3",
+      "\xF4\x90\x80\x80\xE0\x80\x80\xC0\xAF",
+  };
+  int i = 0;
+  for (const std::string& name : names) {
+    WriteSeed(Out, "name-" + std::to_string(i++), Text(name));
+  }
+  WriteSeed(Out, "wide-pairs", Utf16(u"caf\u00E9 \U0001F3B5 \xDCFF\xD800x/.."));
+}
+
+}  // namespace
+
+int main(int ArgumentCount, char** Arguments) {
+  if (ArgumentCount != 3) {
+    std::cerr << "usage: kestrix_fuzz_seeds SAMPLES_FOLDER OUTPUT_FOLDER\n";
+    return 2;
+  }
+  const fs::path samples = Arguments[1];
+  const fs::path out = Arguments[2];
+  ReportSeeds(samples, out / "report");
+  CommandLineSeeds(out / "commandline");
+  NameSeeds(out / "names");
+  return 0;
+}
