@@ -9,6 +9,7 @@
 #include "platform/CodePage.h"
 #include "platform/KestrixError.h"
 #include "reader/CRC16.h"
+#include "reader/FrameHeader.h"
 
 namespace kestrix {
 
@@ -34,41 +35,6 @@ constexpr unsigned Id3FooterFlagBit = 4;
 constexpr std::size_t Id3SizeIndex = 6;
 constexpr int SynchsafeBitsPerByte = 7;
 constexpr std::int64_t Id3FooterSize = 10;
-
-// MPEG audio frame header fields.
-constexpr std::size_t FrameHeaderSize = 4;
-constexpr std::uint8_t SyncByte = 0xFF;
-constexpr std::uint8_t SyncMask = 0xE0;
-constexpr unsigned LayerIII = 1;
-constexpr unsigned FreeFormatIndex = 0;
-constexpr unsigned BadBitrateIndex = 15;
-constexpr unsigned ReservedSampleRateIndex = 3;
-constexpr unsigned VersionMPEG25 = 0;
-constexpr unsigned VersionMPEG1 = 3;
-constexpr unsigned ChannelModeMono = 3;
-
-// Layer III bytes per frame: Coefficient * bitrate (kbit/s) / sample rate.
-constexpr std::int64_t MPEG1Coefficient = 144000;
-constexpr std::int64_t LowRateCoefficient = 72000;  // MPEG-2 and MPEG-2.5
-
-// kbit/s by bitrate index 1..14; index 0 is free format.
-constexpr std::array<std::int64_t, 15> MPEG1Bitrates = {0,   32,  40,  48,  56,  64,  80, 96,
-                                                        112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<std::int64_t, 15> LowRateBitrates = {0,  8,  16, 24,  32,  40,  48, 56,
-                                                          64, 80, 96, 112, 128, 144, 160};
-
-// Hz by sample-rate index 0..2.
-constexpr std::array<std::int64_t, 3> MPEG1SampleRates = {44100, 48000, 32000};
-constexpr std::array<std::int64_t, 3> MPEG2SampleRates = {22050, 24000, 16000};
-constexpr std::array<std::int64_t, 3> MPEG25SampleRates = {11025, 12000, 8000};
-
-// The Xing header follows the 4 header bytes and the side information.
-struct TXingOffsets {
-  std::int64_t Stereo;
-  std::int64_t Mono;
-};
-constexpr TXingOffsets MPEG1XingOffsets = {36, 21};
-constexpr TXingOffsets LowRateXingOffsets = {21, 13};
 
 // Indexes into the tag's EncoderVersion bytes.
 constexpr std::size_t EncoderStringSize = 4;
@@ -177,51 +143,6 @@ int CompareNumbers(std::string_view A, std::string_view B) {
   return CompareOrdinal(A, B);
 }
 
-// --- Frame header -------------------------------------------------------
-
-struct TFrameFields {
-  unsigned Version;
-  unsigned Layer;
-  unsigned BitrateIndex;
-  unsigned SampleRateIndex;
-  unsigned Padding;
-  unsigned ChannelMode;
-};
-
-TFrameFields SplitFrameHeader(const std::uint8_t* Header) {
-  TFrameFields fields{};
-  fields.Version = (Header[1] >> 3) & 3u;
-  fields.Layer = (Header[1] >> 1) & 3u;
-  fields.BitrateIndex = Header[2] >> 4;
-  fields.SampleRateIndex = (Header[2] >> 2) & 3u;
-  fields.Padding = (Header[2] >> 1) & 1u;
-  fields.ChannelMode = Header[3] >> 6;
-  return fields;
-}
-
-// The reserved version value is read like MPEG-2.
-const std::array<std::int64_t, 3>& SampleRatesOf(unsigned Version) {
-  if (Version == VersionMPEG1) {
-    return MPEG1SampleRates;
-  }
-  return Version == VersionMPEG25 ? MPEG25SampleRates : MPEG2SampleRates;
-}
-
-std::int64_t FrameLengthOf(const TFrameFields& Fields) {
-  const bool mpeg1 = Fields.Version == VersionMPEG1;
-  const std::int64_t bitrate = (mpeg1 ? MPEG1Bitrates : LowRateBitrates)[Fields.BitrateIndex];
-  const std::int64_t sampleRate = SampleRatesOf(Fields.Version)[Fields.SampleRateIndex];
-  const std::int64_t coefficient = mpeg1 ? MPEG1Coefficient : LowRateCoefficient;
-  // Integer division of these positive values is the floor of the quotient.
-  return bitrate * coefficient / sampleRate + Fields.Padding;
-}
-
-std::int64_t XingOffsetOf(const TFrameFields& Fields) {
-  const TXingOffsets& offsets =
-      Fields.Version == VersionMPEG1 ? MPEG1XingOffsets : LowRateXingOffsets;
-  return Fields.ChannelMode == ChannelModeMono ? offsets.Mono : offsets.Stereo;
-}
-
 // Pre-3.94b tags hold the peak as an IEEE single in little-endian order.
 float LittleEndianSingle(const std::uint8_t* Bytes) {
   std::uint32_t bits = 0;
@@ -258,21 +179,20 @@ bool ParseFrameHeader(const std::uint8_t* Header, std::size_t Size, std::int64_t
   FrameLength = 0;
   XingOffset = 0;
   FreeFormat = false;
-  if (Size != FrameHeaderSize || Header[0] != SyncByte || (Header[1] & SyncMask) != SyncMask) {
+  if (Size != TFrameHeader::Size) {
     return false;
   }
-  const TFrameFields fields = SplitFrameHeader(Header);
-  if (fields.Layer != LayerIII) {
+  const TFrameHeader header(Header);
+  if (!header.HasSync() || !header.IsLayerIII()) {
     return false;
   }
-  FreeFormat = fields.BitrateIndex == FreeFormatIndex;
-  if (fields.BitrateIndex == BadBitrateIndex || fields.SampleRateIndex == ReservedSampleRateIndex) {
+  FreeFormat = header.IsFreeFormat();
+  if (!header.IsLayerIIIHeader()) {
     return false;
   }
-  if (!FreeFormat) {
-    FrameLength = FrameLengthOf(fields);
-  }
-  XingOffset = XingOffsetOf(fields);
+  FrameLength = header.FrameLength();
+  // The Xing header follows the 4 header bytes and the side information.
+  XingOffset = static_cast<std::int64_t>(TFrameHeader::Size) + header.SideInfoSize();
   return true;
 }
 
@@ -325,9 +245,9 @@ void TBasicKestrixReader::Read(platform::TStream& Stream, bool ComputeCRCs, bool
   FileSize = Stream.Size();
   FramePosition = FindFirstFrame(Stream);
 
-  std::uint8_t header[FrameHeaderSize] = {};
+  std::uint8_t header[TFrameHeader::Size] = {};
   Stream.Seek(FramePosition);
-  const std::int64_t headerRead = Stream.Read(header, FrameHeaderSize);
+  const std::int64_t headerRead = Stream.Read(header, TFrameHeader::Size);
   std::int64_t frameLength = 0;
   bool freeFormat = false;
   TagFound =
