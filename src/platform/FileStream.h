@@ -8,11 +8,13 @@
 
 namespace kestrix::platform {
 
-// One step of a running checksum: State with Size bytes at Data added. It
-// must do nothing but compute its result, as a stream may abandon a step
-// part-way and take the same bytes again.
-using TFoldFunction = std::uint32_t (*)(std::uint32_t State, const std::uint8_t* Data,
-                                        std::size_t Size);
+// Takes the bytes of a sequential read, block by block, in order. The
+// block is only lent: it is gone when Take returns.
+class TBlockSink {
+ public:
+  virtual ~TBlockSink() = default;
+  virtual void Take(const std::uint8_t* Data, std::size_t Size) = 0;
+};
 
 // A readable byte stream with absolute positioning. Reads never fail: they
 // report how many bytes they delivered, 0 at the end and on a read error.
@@ -25,17 +27,15 @@ class TStream {
   // Length in bytes; -1 when it cannot be told.
   virtual std::int64_t Size() = 0;
 
-  // Adds up to Count bytes from the position to State through Fold, in
-  // order, and moves the position behind them; stops at the end. This one
-  // reads BufferSize bytes at a time into one buffer until a read delivers
-  // nothing; a stream may deliver the bytes in any pieces it likes.
-  virtual std::uint32_t FoldBytes(std::int64_t Count, std::int64_t BufferSize, TFoldFunction Fold,
-                                  std::uint32_t State);
+  // Hands up to Count bytes from the position to Sink, in order, and moves
+  // the position behind them; stops at the end. This one reads BlockSize
+  // bytes at a time into one buffer until a read delivers nothing; a stream
+  // may deliver the bytes in any pieces it likes.
+  virtual void ReadBlocks(std::int64_t Count, std::int64_t BlockSize, TBlockSink& Sink);
 };
 
-inline std::uint32_t TStream::FoldBytes(std::int64_t Count, std::int64_t BufferSize,
-                                        TFoldFunction Fold, std::uint32_t State) {
-  const std::int64_t size = std::max<std::int64_t>(BufferSize, 1);
+inline void TStream::ReadBlocks(std::int64_t Count, std::int64_t BlockSize, TBlockSink& Sink) {
+  const std::int64_t size = std::max<std::int64_t>(BlockSize, 1);
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size), 0);
   std::int64_t remaining = Count;
   std::int64_t got = 0;
@@ -43,11 +43,10 @@ inline std::uint32_t TStream::FoldBytes(std::int64_t Count, std::int64_t BufferS
     const std::int64_t chunk = std::max<std::int64_t>(0, std::min(remaining, size));
     got = Read(buffer.data(), chunk);
     if (got > 0) {
-      State = Fold(State, buffer.data(), static_cast<std::size_t>(got));
+      Sink.Take(buffer.data(), static_cast<std::size_t>(got));
       remaining -= got;
     }
   } while (got > 0);
-  return State;
 }
 
 // An existing file opened read-only; other processes may still read and
@@ -69,23 +68,15 @@ class TFileStream final : public TStream {
   // reads are continued.
   std::int64_t Read(void* Buffer, std::int64_t Count) override;
   std::int64_t Size() override;
-  // Reads large blocks and keeps the system reading ahead of them; a file
-  // that shrinks meanwhile ends the region early, at its new end.
-  std::uint32_t FoldBytes(std::int64_t Count, std::int64_t BufferSize, TFoldFunction Fold,
-                          std::uint32_t State) override;
+  // Where the system allows, reads large blocks and keeps the system
+  // reading ahead of them; a file that shrinks meanwhile ends the read
+  // early, at its new end.
+  void ReadBlocks(std::int64_t Count, std::int64_t BlockSize, TBlockSink& Sink) override;
 
  private:
   static constexpr std::intptr_t InvalidHandle = -1;
   std::intptr_t Handle = InvalidHandle;
   std::int64_t Position = 0;
 };
-
-#ifdef _WIN32
-// The Windows file reads through the loop every stream has.
-inline std::uint32_t TFileStream::FoldBytes(std::int64_t Count, std::int64_t BufferSize,
-                                            TFoldFunction Fold, std::uint32_t State) {
-  return TStream::FoldBytes(Count, BufferSize, Fold, State);
-}
-#endif
 
 }  // namespace kestrix::platform

@@ -298,18 +298,32 @@ std::int64_t TBasicKestrixReader::FindFirstFrame(platform::TStream& Stream) {
 
 // --- CRCs ---------------------------------------------------------------
 
+TByteRange TBasicKestrixReader::InfoTagCRCRange() const {
+  return {FramePosition, FramePosition + XingOffset + InfoTagCRCOffset};
+}
+
+// The stored music length counts from the first byte of the tag's frame.
+TByteRange TBasicKestrixReader::MusicCRCRange() const {
+  return {FramePosition + XingOffset + TagEnd,
+          FramePosition + static_cast<std::int64_t>(GetMusicLength())};
+}
+
+void TBasicKestrixReader::SetActualCRCs(std::uint16_t InfoTagCRC, std::uint16_t MusicCRC) {
+  ActualInfoTagCRC = InfoTagCRC;
+  ActualMusicCRC = MusicCRC;
+}
+
 std::uint16_t TBasicKestrixReader::ComputeInfoTagCRC(platform::TStream& Stream) {
-  Stream.Seek(FramePosition);
-  ActualInfoTagCRC = StreamCRC16(Stream, XingOffset + InfoTagCRCOffset);
+  const TByteRange range = InfoTagCRCRange();
+  Stream.Seek(range.Begin);
+  ActualInfoTagCRC = StreamCRC16(Stream, range.End - range.Begin);
   return ActualInfoTagCRC;
 }
 
 std::uint16_t TBasicKestrixReader::ComputeMusicCRC(platform::TStream& Stream) {
-  // The stored music length counts from the first byte of the tag's frame.
-  const std::int64_t tagEndInFrame = XingOffset + TagEnd;
-  const std::int64_t count = static_cast<std::int64_t>(GetMusicLength()) - tagEndInFrame;
-  Stream.Seek(FramePosition + tagEndInFrame);
-  ActualMusicCRC = StreamCRC16(Stream, count);
+  const TByteRange range = MusicCRCRange();
+  Stream.Seek(range.Begin);
+  ActualMusicCRC = StreamCRC16(Stream, range.End - range.Begin);
   return ActualMusicCRC;
 }
 

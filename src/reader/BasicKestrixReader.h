@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/FileStream.h"
+#include "reader/StreamPass.h"
 
 namespace kestrix {
 
@@ -109,6 +110,12 @@ class TBasicKestrixReader {
   // The file's length when it was read; -1 when the system could not tell.
   std::int64_t GetFileSize() const { return FileSize; }
   const TRawTagData& GetTagData() const { return TagData; }
+
+  // The bytes each CRC covers, for a caller that computes them in a pass of
+  // its own over a reader made without ComputeCRCs, and hands them back.
+  TByteRange InfoTagCRCRange() const;
+  TByteRange MusicCRCRange() const;
+  void SetActualCRCs(std::uint16_t InfoTagCRC, std::uint16_t MusicCRC);
 
  private:
   void Read(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound);

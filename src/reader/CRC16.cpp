@@ -79,26 +79,43 @@ TCRC16Kernel BestCRC16Kernel() {
   return UpdateCRC16Table;
 }
 
-std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length) {
-  if (Data == nullptr || Length <= 0) {
-    return CRC;
-  }
-  // Asked once; the CPU does not change under a running program.
-  static const TCRC16Kernel Kernel = BestCRC16Kernel();
-  return Kernel(CRC, Data, static_cast<std::size_t>(Length));
-}
-
 namespace {
 
-std::uint32_t FoldCRC16(std::uint32_t State, const std::uint8_t* Data, std::size_t Size) {
+std::uint16_t FastUpdate(std::uint16_t CRC, const std::uint8_t* Data, std::size_t Size) {
+  // Asked once; the CPU does not change under a running program.
   static const TCRC16Kernel Kernel = BestCRC16Kernel();
-  return Kernel(static_cast<std::uint16_t>(State), Data, Size);
+  return Kernel(CRC, Data, Size);
 }
 
 }  // namespace
 
+std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length) {
+  if (Data == nullptr || Length <= 0) {
+    return CRC;
+  }
+  return FastUpdate(CRC, Data, static_cast<std::size_t>(Length));
+}
+
+namespace {
+
+class TCRC16Sink final : public platform::TBlockSink {
+ public:
+  void Take(const std::uint8_t* Data, std::size_t Size) override {
+    CRC = FastUpdate(CRC, Data, Size);
+  }
+  std::uint16_t CRC = 0;
+};
+
+}  // namespace
+
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count) {
-  return static_cast<std::uint16_t>(Stream.FoldBytes(Count, CRCBufferSize, FoldCRC16, 0));
+  TCRC16Sink sink;
+  Stream.ReadBlocks(Count, CRCBufferSize, sink);
+  return sink.CRC;
+}
+
+void TCRC16Consumer::Take(std::int64_t /*Offset*/, const std::uint8_t* Data, std::size_t Size) {
+  CRC = FastUpdate(CRC, Data, Size);
 }
 
 }  // namespace kestrix

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/FileStream.h"
+#include "reader/StreamPass.h"
 
 // CRC-16/ARC (polynomial 0x8005 reflected, initial value 0, no final XOR),
 // the checksum of both CRC fields of the LAME tag.
@@ -32,5 +33,19 @@ std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int3
 // CRC of up to Count bytes read from the stream's current position; stops
 // early at the end of the stream. A Count of 0 or less reads nothing.
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count);
+
+// The CRC of a byte range, from 0, as the pass delivers it; covers what
+// exists of the range when the file ends inside it.
+class TCRC16Consumer final : public TPassConsumer {
+ public:
+  explicit TCRC16Consumer(TByteRange Bytes) : Bytes(Bytes) {}
+  TByteRange Range() const override { return Bytes; }
+  void Take(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size) override;
+  std::uint16_t Value() const { return CRC; }
+
+ private:
+  TByteRange Bytes;
+  std::uint16_t CRC = 0;
+};
 
 }  // namespace kestrix

@@ -160,8 +160,20 @@ TEST_F(FileStreamTest, FifoOpensWithoutWaiting) {
 
 // --- Checksumming a region --------------------------------------------------
 
-std::uint32_t FoldCRC(std::uint32_t State, const std::uint8_t* Data, std::size_t Size) {
-  return UpdateCRC16(static_cast<std::uint16_t>(State), Data, static_cast<std::int32_t>(Size));
+// The CRC of the blocks a read hands over, from a given start value.
+class TCRCSink : public platform::TBlockSink {
+ public:
+  explicit TCRCSink(std::uint16_t Start = 0) : CRC(Start) {}
+  void Take(const std::uint8_t* Data, std::size_t Size) override {
+    CRC = UpdateCRC16(CRC, Data, static_cast<std::int32_t>(Size));
+  }
+  std::uint16_t CRC;
+};
+
+std::uint16_t ReadBlocksCRC(TFileStream& Stream, std::int64_t Count, std::uint16_t Start) {
+  TCRCSink sink(Start);
+  Stream.ReadBlocks(Count, 4096, sink);
+  return sink.CRC;
 }
 
 std::uint16_t CRCOfRange(const TBytes& Bytes, std::size_t Begin, std::size_t End) {
@@ -213,14 +225,14 @@ TEST(FileStreamFoldTest, NothingToFold) {
   const auto file = folder.Write("music.mp3", Scrambled(5000));
   TFileStream stream;
   ASSERT_TRUE(stream.Open(ToU16(file)));
-  EXPECT_EQ(0x1234u, stream.FoldBytes(0, 4096, FoldCRC, 0x1234));
-  EXPECT_EQ(0x1234u, stream.FoldBytes(-7, 4096, FoldCRC, 0x1234));
+  EXPECT_EQ(0x1234u, ReadBlocksCRC(stream, 0, 0x1234));
+  EXPECT_EQ(0x1234u, ReadBlocksCRC(stream, -7, 0x1234));
   stream.Seek(6000);
-  EXPECT_EQ(0x1234u, stream.FoldBytes(1 << 20, 4096, FoldCRC, 0x1234));
+  EXPECT_EQ(0x1234u, ReadBlocksCRC(stream, 1 << 20, 0x1234));
   stream.Seek(-1);
-  EXPECT_EQ(0x1234u, stream.FoldBytes(100, 4096, FoldCRC, 0x1234));
+  EXPECT_EQ(0x1234u, ReadBlocksCRC(stream, 100, 0x1234));
   TFileStream closed;
-  EXPECT_EQ(0x1234u, closed.FoldBytes(100, 4096, FoldCRC, 0x1234));
+  EXPECT_EQ(0x1234u, ReadBlocksCRC(closed, 100, 0x1234));
 }
 
 // The file is cut short by another program while its CRC is computed.
@@ -228,13 +240,16 @@ std::filesystem::path ShrinkingFile;
 std::uintmax_t ShrinkTo = 0;
 std::size_t BytesFolded = 0;
 
-std::uint32_t FoldAndShrink(std::uint32_t State, const std::uint8_t* Data, std::size_t Size) {
-  if (BytesFolded == 0) {
-    std::filesystem::resize_file(ShrinkingFile, ShrinkTo);
+class TShrinkingSink final : public TCRCSink {
+ public:
+  void Take(const std::uint8_t* Data, std::size_t Size) override {
+    if (BytesFolded == 0) {
+      std::filesystem::resize_file(ShrinkingFile, ShrinkTo);
+    }
+    BytesFolded += Size;
+    TCRCSink::Take(Data, Size);
   }
-  BytesFolded += Size;
-  return FoldCRC(State, Data, Size);
-}
+};
 
 TEST(FileStreamFoldTest, FileThatShrinksEndsTheRegionEarly) {
   const TTempFolder folder;
@@ -247,8 +262,9 @@ TEST(FileStreamFoldTest, FileThatShrinksEndsTheRegionEarly) {
     TFileStream stream;
     ASSERT_TRUE(stream.Open(ToU16(ShrinkingFile)));
     stream.Seek(100);
-    const std::uint32_t crc =
-        stream.FoldBytes(static_cast<std::int64_t>(content.size()), 4096, FoldAndShrink, 0);
+    TShrinkingSink sink;
+    stream.ReadBlocks(static_cast<std::int64_t>(content.size()), 4096, sink);
+    const std::uint16_t crc = sink.CRC;
     // What was read before the cut, and the rest of the file as it is now.
     EXPECT_LT(BytesFolded, content.size() - 100);
     EXPECT_GE(100 + BytesFolded, shrinkTo);

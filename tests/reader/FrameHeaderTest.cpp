@@ -45,12 +45,12 @@ TEST(FrameHeaderTest, LowSampleRateVersions) {
 }
 
 TEST(FrameHeaderTest, ValidityAndTheReservedVersion) {
-  EXPECT_FALSE(Header({0xFF, 0xEB, 0x90, 0x00}).IsValid());           // reserved version
+  EXPECT_FALSE(Header({0xFF, 0xEB, 0x90, 0x00}).IsValid());          // reserved version
   EXPECT_TRUE(Header({0xFF, 0xEB, 0x90, 0x00}).IsLayerIIIHeader());  // read as MPEG-2
-  EXPECT_FALSE(Header({0xFF, 0xFD, 0x90, 0x00}).IsValid());           // layer II
-  EXPECT_FALSE(Header({0xFF, 0xFB, 0xF0, 0x00}).IsValid());           // bitrate index 15
-  EXPECT_FALSE(Header({0xFF, 0xFB, 0x9C, 0x00}).IsValid());           // sample rate index 3
-  EXPECT_FALSE(Header({0xFE, 0xFB, 0x90, 0x00}).IsValid());           // no sync
+  EXPECT_FALSE(Header({0xFF, 0xFD, 0x90, 0x00}).IsValid());          // layer II
+  EXPECT_FALSE(Header({0xFF, 0xFB, 0xF0, 0x00}).IsValid());          // bitrate index 15
+  EXPECT_FALSE(Header({0xFF, 0xFB, 0x9C, 0x00}).IsValid());          // sample rate index 3
+  EXPECT_FALSE(Header({0xFE, 0xFB, 0x90, 0x00}).IsValid());          // no sync
   const TFrameHeader free = Header({0xFF, 0xFB, 0x00, 0x00});
   EXPECT_TRUE(free.IsValid());
   EXPECT_TRUE(free.IsFreeFormat());

@@ -33,7 +33,7 @@ bool IsFolder(int Fd) {
   return ::fstat(Fd, &status) != 0 || S_ISDIR(status.st_mode);
 }
 
-// Reads of a region to checksum: few calls, into one buffer small enough
+// Reads of a long region: few calls, into one buffer small enough
 // to stay in the CPU cache while it is checksummed.
 constexpr std::int64_t ReadBlock = std::int64_t{128} << 10;
 // Regions at least this long are announced to the system, and kept read
@@ -101,10 +101,9 @@ std::int64_t TFileStream::Size() {
 
 // Mapping the region instead saves the copy, but measured slower here:
 // every newly mapped page costs more than copying it.
-std::uint32_t TFileStream::FoldBytes(std::int64_t Count, std::int64_t /*BufferSize*/,
-                                     TFoldFunction Fold, std::uint32_t State) {
+void TFileStream::ReadBlocks(std::int64_t Count, std::int64_t /*BlockSize*/, TBlockSink& Sink) {
   if (!IsOpen() || Count <= 0 || Position < 0) {
-    return State;
+    return;
   }
   Count = std::min(Count, std::numeric_limits<std::int64_t>::max() - Position);
   const int fd = static_cast<int>(Handle);
@@ -126,10 +125,9 @@ std::uint32_t TFileStream::FoldBytes(std::int64_t Count, std::int64_t /*BufferSi
     if (got <= 0) {
       break;
     }
-    State = Fold(State, buffer.data(), static_cast<std::size_t>(got));
+    Sink.Take(buffer.data(), static_cast<std::size_t>(got));
     Position += got;
   }
-  return State;
 }
 
 }  // namespace kestrix::platform

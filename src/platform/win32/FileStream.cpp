@@ -86,4 +86,9 @@ std::int64_t TFileStream::Size() {
   return size.QuadPart;
 }
 
+// The Windows file reads through the loop every stream has.
+void TFileStream::ReadBlocks(std::int64_t Count, std::int64_t BlockSize, TBlockSink& Sink) {
+  TStream::ReadBlocks(Count, BlockSize, Sink);
+}
+
 }  // namespace kestrix::platform
