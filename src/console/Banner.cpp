@@ -40,20 +40,26 @@ constexpr const char16_t* OptionLines[] = {
     u"Several paths are reported in the order given, under one banner.",
 };
 
-std::u16string Lookup(const char16_t* Key, const std::u16string& ExeName) {
-  return GetVersionInfoString(Key, ExeName, 0, 0);
-}
+// The executable's version strings, its version data read once.
+class TVersionStrings {
+ public:
+  explicit TVersionStrings(const std::u16string& ExeName) : Block(GetVersionInfoBlock(ExeName)) {}
+  std::u16string operator[](const char16_t* Key) const {
+    return Block ? VersionBlockString(*Block, Key, 0, 0) : std::u16string();
+  }
+
+ private:
+  std::optional<platform::TVersionBlock> Block;
+};
 
 }  // namespace
 
 void ShowBanner(const std::u16string& ExeName) {
-  const std::u16string productName = Lookup(u"ProductName", ExeName);
-  const std::u16string description = Lookup(u"FileDescription", ExeName);
-  PrintFormatLine(u"%s - %s", {productName, description});
-  PrintFormatLine(u"Copyright %s", {Lookup(u"LegalCopyright", ExeName)});
-  const std::u16string version = Lookup(u"ProductVersion", ExeName);
-  const std::u16string compileDate = Lookup(u"CompileDate", ExeName);
-  PrintFormatLine(u"Release %s, compiled %s", {version, compileDate});
+  const TVersionStrings strings(ExeName);
+  PrintFormatLine(u"%s - %s", {strings[u"ProductName"], strings[u"FileDescription"]});
+  PrintFormatLine(u"Copyright %s", {strings[u"LegalCopyright"]});
+  PrintFormatLine(u"Release %s, compiled %s",
+                  {strings[u"ProductVersion"], strings[u"CompileDate"]});
 }
 
 void ShowUsage() {

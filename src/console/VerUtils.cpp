@@ -43,12 +43,8 @@ std::optional<platform::TVersionBlock> GetVersionInfoBlock(const std::u16string&
   return platform::ReadVersionBlock(FileName);
 }
 
-std::uint32_t GetVersionTranslation(const std::u16string& FileName) {
-  const auto block = GetVersionInfoBlock(FileName);
-  if (!block) {
-    return 0;
-  }
-  const auto value = block->QueryValue(u"\\VarFileInfo\\Translation");
+std::uint32_t VersionBlockTranslation(const platform::TVersionBlock& Block) {
+  const auto value = Block.QueryValue(u"\\VarFileInfo\\Translation");
   if (!value || value->size() < TranslationSize) {
     return 0;
   }
@@ -57,21 +53,28 @@ std::uint32_t GetVersionTranslation(const std::u16string& FileName) {
          (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
-std::u16string GetVersionInfoString(const std::u16string& Key, const std::u16string& FileName,
-                                    std::uint16_t Lang, std::uint16_t CodePage) {
-  const auto block = GetVersionInfoBlock(FileName);
-  if (!block) {
-    return {};
-  }
+std::u16string VersionBlockString(const platform::TVersionBlock& Block, const std::u16string& Key,
+                                  std::uint16_t Lang, std::uint16_t CodePage) {
   if (Lang == 0 || CodePage == 0) {
-    const std::uint32_t translation = GetVersionTranslation(FileName);
+    const std::uint32_t translation = VersionBlockTranslation(Block);
     Lang = static_cast<std::uint16_t>(translation & 0xFFFF);
     CodePage = static_cast<std::uint16_t>(translation >> 16);
   }
   const std::u16string subBlock =
       FormatText(u"%s\\%.4x%.4x\\%s", {std::string("\\StringFileInfo"), Lang, CodePage, Key});
-  const auto value = block->QueryValue(subBlock);
+  const auto value = Block.QueryValue(subBlock);
   return value ? TextFromBytes(*value) : std::u16string();
+}
+
+std::uint32_t GetVersionTranslation(const std::u16string& FileName) {
+  const auto block = GetVersionInfoBlock(FileName);
+  return block ? VersionBlockTranslation(*block) : 0;
+}
+
+std::u16string GetVersionInfoString(const std::u16string& Key, const std::u16string& FileName,
+                                    std::uint16_t Lang, std::uint16_t CodePage) {
+  const auto block = GetVersionInfoBlock(FileName);
+  return block ? VersionBlockString(*block, Key, Lang, CodePage) : std::u16string();
 }
 
 }  // namespace kestrix

@@ -20,6 +20,12 @@ std::uint32_t GetVersionTranslation(const std::u16string& FileName);
 // version data.
 std::optional<platform::TVersionBlock> GetVersionInfoBlock(const std::u16string& FileName);
 
+// The same lookups in a block already read, so that several keys cost one
+// read of the file.
+std::uint32_t VersionBlockTranslation(const platform::TVersionBlock& Block);
+std::u16string VersionBlockString(const platform::TVersionBlock& Block, const std::u16string& Key,
+                                  std::uint16_t Lang, std::uint16_t CodePage);
+
 void CheckFileExists(const std::u16string& FileName);
 void CheckCondition(bool Condition, const std::u16string& Message);
 

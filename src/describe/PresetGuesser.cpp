@@ -155,13 +155,8 @@ TPresetGuess MatchTwoGroups(const TPresetRow* Rows, std::size_t RowCount, unsign
   return first;
 }
 
-std::uint8_t GuessPreset(const std::string& Version, std::uint8_t Bitrate, std::uint8_t Quality,
-                         std::uint8_t EncodingMethod, std::uint8_t NoiseShaping,
-                         std::uint8_t StereoMode, std::uint8_t ATHType, std::uint8_t LowpassByte,
-                         bool& Modified) {
-  const TPresetValues values{Bitrate,    Quality, EncodingMethod, NoiseShaping,
-                             StereoMode, ATHType, LowpassByte};
-  const TPresetGuess guess = GuessForVersion(Version, values);
+std::uint8_t GuessPreset(const std::string& Version, const TPresetValues& Values, bool& Modified) {
+  const TPresetGuess guess = GuessForVersion(Version, Values);
   Modified = guess.Modified;
   return guess.Index;
 }

@@ -44,10 +44,7 @@ struct TPresetGuess {
 
 // The guess index for the tag's version text and values. Modified becomes
 // true when the guess matched everything but the bitrate.
-std::uint8_t GuessPreset(const std::string& Version, std::uint8_t Bitrate, std::uint8_t Quality,
-                         std::uint8_t EncodingMethod, std::uint8_t NoiseShaping,
-                         std::uint8_t StereoMode, std::uint8_t ATHType, std::uint8_t LowpassByte,
-                         bool& Modified);
+std::uint8_t GuessPreset(const std::string& Version, const TPresetValues& Values, bool& Modified);
 
 // The search steps of GuessPreset over any rows, so their rules can be
 // checked on tables that the real one cannot express.

@@ -8,13 +8,10 @@
 
 namespace kestrix::platform {
 
-#ifdef _WIN32
-inline constexpr char16_t FolderSeparator = u'\\';
-inline constexpr std::u16string_view PathDelimiters = u"\\:";
-#else
-inline constexpr char16_t FolderSeparator = u'/';
-inline constexpr std::u16string_view PathDelimiters = u"/";
-#endif
+// The separator the system puts between folders, and every character that
+// may end the folder part of a path (Windows: "\\" and the drive's ":").
+extern const char16_t FolderSeparator;
+extern const std::u16string_view PathDelimiters;
 
 // File attribute bits as a directory search reports them.
 namespace attr {

@@ -15,6 +15,14 @@ struct TNumberSeparators {
 // Read from the user's locale on the first call, then kept.
 const TNumberSeparators& GetNumberSeparators();
 
+// The separators as the user's locale has them, before ChooseSeparator;
+// read afresh on every call.
+struct TLocaleSeparators {
+  std::u16string Thousands;
+  std::u16string Decimal;
+};
+TLocaleSeparators ReadLocaleSeparators();
+
 // The rule for one separator as the locale gives it: kept when it is one
 // character, Fallback when it is longer, empty when empty. A surrogate pair
 // is one character.

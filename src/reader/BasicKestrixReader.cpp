@@ -456,9 +456,10 @@ std::uint16_t TBasicKestrixReader::GetInfoTagCRC() const {
 std::uint8_t TBasicKestrixReader::GetGuessedPreset() {
   if (!PresetGuessCached) {
     PresetGuessCached = true;
-    GuessedPreset = GuessPreset(GetVersionString(), TagData.Bitrate, TagData.Quality,
-                                GetEncodingMethod(), GetNoiseShaping(), GetStereoMode(),
-                                GetATHType(), TagData.LowpassByte, GuessedPresetModified);
+    const TPresetValues values{TagData.Bitrate,    TagData.Quality, GetEncodingMethod(),
+                               GetNoiseShaping(),  GetStereoMode(), GetATHType(),
+                               TagData.LowpassByte};
+    GuessedPreset = GuessPreset(GetVersionString(), values, GuessedPresetModified);
   }
   return GuessedPreset;
 }

@@ -61,9 +61,7 @@ struct TGuessResult {
 
 TGuessResult Guess(const std::string& Version, const TPresetValues& Values) {
   bool modified = true;  // must be overwritten
-  const std::uint8_t index = GuessPreset(
-      Version, Values.Bitrate, Values.Quality, Values.EncodingMethod, Values.NoiseShaping,
-      Values.StereoMode, Values.ATHType, Values.LowpassByte, modified);
+  const std::uint8_t index = GuessPreset(Version, Values, modified);
   return {index, modified};
 }
 

@@ -124,14 +124,14 @@ std::string ReportUnder(const test::TTempFolder& Folder, const std::string& Envi
 
 TEST(LocaleSeparators, CLocaleHasNoGroupingAndAFullStop) {
   const TEnvironmentVariable all("LC_ALL", "C");
-  const posix::TLocaleSeparators separators = posix::ReadLocaleSeparators();
+  const TLocaleSeparators separators = ReadLocaleSeparators();
   EXPECT_EQ(separators.Thousands, u"");
   EXPECT_EQ(separators.Decimal, u".");
 }
 
 TEST(LocaleSeparators, MissingLocaleCountsAsC) {
   const TEnvironmentVariable all("LC_ALL", "xx_NOWHERE.UTF-8");
-  const posix::TLocaleSeparators separators = posix::ReadLocaleSeparators();
+  const TLocaleSeparators separators = ReadLocaleSeparators();
   EXPECT_EQ(separators.Thousands, u"");
   EXPECT_EQ(separators.Decimal, u".");
 }

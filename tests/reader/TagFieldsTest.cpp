@@ -393,9 +393,14 @@ TEST(GuessedPresetTest, ModifiedFirstGivesTheSameGuess) {
   builder.Set(BitrateIndex, {static_cast<std::uint8_t>(row.Bitrate + 1)});
   TBasicKestrixReader reader = ReadTag(builder).Reader;
   bool modified = false;
-  const std::uint8_t expected = GuessPreset("3.99r", static_cast<std::uint8_t>(row.Bitrate + 1),
-                                            row.Quality, row.EncodingMethod, row.NoiseShaping,
-                                            row.StereoMode, row.ATHType, row.LowpassByte, modified);
+  const TPresetValues values{static_cast<std::uint8_t>(row.Bitrate + 1),
+                             row.Quality,
+                             row.EncodingMethod,
+                             row.NoiseShaping,
+                             row.StereoMode,
+                             row.ATHType,
+                             row.LowpassByte};
+  const std::uint8_t expected = GuessPreset("3.99r", values, modified);
   EXPECT_EQ(modified, reader.GetGuessedPresetModified());
   EXPECT_EQ(expected, reader.GetGuessedPreset());
   EXPECT_EQ(expected, reader.GetGuessedPreset());

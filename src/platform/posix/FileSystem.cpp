@@ -14,6 +14,9 @@
 
 namespace kestrix::platform {
 
+const char16_t FolderSeparator = u'/';
+const std::u16string_view PathDelimiters = u"/";
+
 namespace {
 
 constexpr char16_t Separator = u'/';

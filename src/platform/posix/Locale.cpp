@@ -90,24 +90,16 @@ std::u16string DecodeLocaleText(const std::string& Bytes, const std::string& Cod
   return Latin1ToUtf16(Bytes);
 }
 
+}  // namespace posix
+
 TLocaleSeparators ReadLocaleSeparators() {
   // The character set belongs to LC_CTYPE, so that category is loaded from
   // the numeric locale too: its separators are in its own set.
-  const TUserLocale locale(LC_NUMERIC_MASK | LC_CTYPE_MASK, NumericLocaleName().c_str());
+  const posix::TUserLocale locale(LC_NUMERIC_MASK | LC_CTYPE_MASK,
+                                  posix::NumericLocaleName().c_str());
   const std::string codeset = locale.Info(CODESET);
-  return {DecodeLocaleText(locale.Info(THOUSEP), codeset),
-          DecodeLocaleText(locale.Info(RADIXCHAR), codeset)};
-}
-
-}  // namespace posix
-
-const TNumberSeparators& GetNumberSeparators() {
-  static const TNumberSeparators separators = [] {
-    const posix::TLocaleSeparators raw = posix::ReadLocaleSeparators();
-    return TNumberSeparators{Narrow(ChooseSeparator(raw.Thousands, u',')),
-                             Narrow(ChooseSeparator(raw.Decimal, u'.'))};
-  }();
-  return separators;
+  return {posix::DecodeLocaleText(locale.Info(THOUSEP), codeset),
+          posix::DecodeLocaleText(locale.Info(RADIXCHAR), codeset)};
 }
 
 }  // namespace kestrix::platform

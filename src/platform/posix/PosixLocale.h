@@ -51,11 +51,4 @@ bool IsUtf8Codeset(const std::string& Codeset);
 // Bytes that set cannot convert are read as ISO-8859-1.
 std::u16string DecodeLocaleText(const std::string& Bytes, const std::string& Codeset);
 
-// The numeric locale's separators as it has them, read afresh on every call.
-struct TLocaleSeparators {
-  std::u16string Thousands;
-  std::u16string Decimal;
-};
-TLocaleSeparators ReadLocaleSeparators();
-
 }  // namespace kestrix::platform::posix

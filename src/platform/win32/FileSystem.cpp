@@ -8,6 +8,9 @@
 
 namespace kestrix::platform {
 
+const char16_t FolderSeparator = u'\\';
+const std::u16string_view PathDelimiters = u"\\:";
+
 namespace {
 
 DWORD AttributesOf(const std::u16string& Path) {

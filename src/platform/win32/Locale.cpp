@@ -24,14 +24,8 @@ std::u16string UserLocaleText(LCTYPE Item, const std::u16string& Fallback) {
 
 }  // namespace
 
-const TNumberSeparators& GetNumberSeparators() {
-  static const TNumberSeparators separators = [] {
-    const std::u16string thousands = UserLocaleText(LOCALE_STHOUSAND, u"");
-    const std::u16string decimal = UserLocaleText(LOCALE_SDECIMAL, u".");
-    return TNumberSeparators{Narrow(ChooseSeparator(thousands, u',')),
-                             Narrow(ChooseSeparator(decimal, u'.'))};
-  }();
-  return separators;
+TLocaleSeparators ReadLocaleSeparators() {
+  return {UserLocaleText(LOCALE_STHOUSAND, u""), UserLocaleText(LOCALE_SDECIMAL, u".")};
 }
 
 }  // namespace kestrix::platform
