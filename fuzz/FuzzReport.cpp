@@ -1,20 +1,17 @@
 // Any bytes as an MP3 file through every printer of one file. The readers
 // must never fail on odd data, and the output must not depend on how the
 // stream hands the bytes over.
-#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "console/CsvPrinter.h"
-#include "console/JsonPrinter.h"
 #include "console/Report.h"
-#include "console/VerifyPrinter.h"
 #include "console/WideConsole.h"
+#include "output/CsvPrinter.h"
+#include "output/JsonPrinter.h"
+#include "output/VerifyPrinter.h"
 #include "fuzz/FuzzCheck.h"
 #include "platform/Unicode.h"
 #include "support/TestFiles.h"
@@ -56,30 +53,14 @@ void CheckReport(const test::TBytes& File) {
   Require(ReportText(File, ShortPiece) == whole, "short reads give the same report");
 }
 
-// The printers other than the report take files by name, so the bytes go
-// into one file of this process first.
-const std::filesystem::path& InputFile() {
-  static const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                            ("kestrix-fuzz-" + std::to_string(::getpid()) + ".mp3");
-  return path;
-}
-
+// The other printers print what the analysis of the bytes found.
 std::u16string PrinterText(TPrinter& Printer, const test::TBytes& File) {
-  {
-    std::ofstream out(InputFile(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(File.data()),
-              static_cast<std::streamsize>(File.size()));
-  }
+  test::TMemoryStream stream(File);
+  const TFileCheck check = CheckStream(stream);
   std::u16string text;
   StdOut = std::make_unique<TWideStdOut>(text);
-  const std::u16string name =
-      platform::Utf8ToUtf16(InputFile().string(), platform::TInvalidUtf8::Escape);
   Printer.Start();
-  try {
-    Printer.PrintFile(name);
-  } catch (const std::exception& error) {
-    Printer.PrintFailure(name, error);
-  }
+  Printer.PrintFile(u"/music/fuzz.mp3", check);
   Printer.Finish();
   StdOut.reset();
   return text;

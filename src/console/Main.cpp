@@ -2,19 +2,21 @@
 
 #include <array>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "console/Banner.h"
 #include "console/CommandLine.h"
-#include "console/CsvPrinter.h"
 #include "console/ExitCode.h"
-#include "console/JsonPrinter.h"
+#include "console/FileActions.h"
 #include "console/Options.h"
 #include "console/Progress.h"
 #include "console/Traversal.h"
-#include "console/VerifyPrinter.h"
 #include "console/WideConsole.h"
+#include "output/CsvPrinter.h"
+#include "output/JsonPrinter.h"
+#include "output/VerifyPrinter.h"
 #include "platform/CodePage.h"
 #include "platform/Process.h"
 
@@ -63,10 +65,10 @@ TExitCode RunClassic(const TCommandLine& CommandLine) {
   }
 
   const std::u16string path = CommandLine.GetArgument(fileArgIndex);
-  TReportPrinter printer;
+  TReportAction action;
   const auto progress = StartProgress(StdOut->IsConsole());
   TWalk walk;
-  walk.Printer = &printer;
+  walk.Action = &action;
   walk.Recursive = recursive;
   walk.Progress = progress.get();
   if (!ProcessPath(path, walk)) {
@@ -86,6 +88,7 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
   return arguments;
 }
 
+// None for the report, which has a route of its own.
 std::unique_ptr<TPrinter> MakePrinter(TOutputForm Form) {
   switch (Form) {
     case TOutputForm::Json:
@@ -97,7 +100,7 @@ std::unique_ptr<TPrinter> MakePrinter(TOutputForm Form) {
     case TOutputForm::Report:
       break;
   }
-  return std::make_unique<TReportPrinter>();
+  return nullptr;
 }
 
 // JSON and CSV own standard output: no banner, no usage, and what a person
@@ -127,12 +130,20 @@ TExitCode ProcessPaths(const TOptions& Options) {
   int failedFiles = 0;
   std::vector<std::u16string> missing;
   const std::unique_ptr<TPrinter> printer = MakePrinter(Options.Form);
+  TReportAction report;
+  std::optional<TCheckAction> check;
+  TFileAction* action = &report;
+  if (printer) {
+    action = &check.emplace(*printer);
+  }
   {
     const auto progress = StartProgress(StdOut->IsConsole());
-    printer->Start();
+    if (printer) {
+      printer->Start();
+    }
     for (const std::u16string& path : Options.Paths) {
       TWalk walk;
-      walk.Printer = printer.get();
+      walk.Action = action;
       walk.Recursive = Options.Recursive;
       walk.Progress = progress.get();
       if (!ProcessPath(path, walk)) {
@@ -140,10 +151,12 @@ TExitCode ProcessPaths(const TOptions& Options) {
       }
       failedFiles += walk.FailedFiles;
     }
-    printer->Finish();
+    if (printer) {
+      printer->Finish();
+    }
   }
   TExitCode code = failedFiles > 0 ? ecErrorPrinted : ecSuccess;
-  if (printer->AnyBad()) {
+  if (printer && printer->AnyBad()) {
     code = CombineExitCodes(code, ecFileBad);
   }
   if (missing.empty()) {

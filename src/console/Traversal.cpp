@@ -52,9 +52,11 @@ std::size_t LastDelimiter(const std::u16string& Path) {
 
 void ReportFile(const std::u16string& FullName, TWalk& Walk) {
   try {
-    Walk.Printer->PrintFile(FullName);
+    if (!Walk.Action->Process(FullName)) {
+      ++Walk.FailedFiles;
+    }
   } catch (const std::exception& error) {
-    Walk.Printer->PrintFailure(FullName, error);
+    Walk.Action->Fail(FullName, error);
     ++Walk.FailedFiles;
   }
 }

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "console/Printer.h"
+#include "console/FileActions.h"
 #include "platform/FileSystem.h"
 
 namespace kestrix {
@@ -12,9 +12,9 @@ class TProgress;
 
 // What one walk remembers across its folders.
 struct TWalk {
-  TPrinter* Printer = nullptr;  // not owned; must be set before the walk
+  TFileAction* Action = nullptr;  // not owned; must be set before the walk
   bool Recursive = false;
-  int FailedFiles = 0;  // files whose report ended in an error line
+  int FailedFiles = 0;  // files that could not be read
   std::set<platform::TFolderId> VisitedFolders;
   TProgress* Progress = nullptr;  // told of every folder and file, when there is one
 };

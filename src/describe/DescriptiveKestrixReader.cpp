@@ -268,8 +268,16 @@ std::string FormatThousands(std::uint64_t Value, const std::string& Separator) {
   return text;
 }
 
+bool IsPeakStored(float Peak) {
+  return Peak != 0.0f && !std::isnan(Peak);
+}
+
+bool IsGainStored(const TRawReplayGain& Gain, std::uint8_t ExpectedName) {
+  return Gain.NameCode == ExpectedName && Gain.OriginatorCode != 0;
+}
+
 std::string PeakValueText(float Peak, const std::string& DecimalSeparator) {
-  if (Peak == 0.0f || std::isnan(Peak)) {
+  if (!IsPeakStored(Peak)) {
     return NotStoredText;
   }
   const std::string sign = std::signbit(Peak) ? "-" : "";
@@ -284,7 +292,7 @@ std::string PeakValueText(float Peak, const std::string& DecimalSeparator) {
 }
 
 std::string ReplayGainText(const TRawReplayGain& Gain, std::uint8_t ExpectedName) {
-  if (Gain.NameCode != ExpectedName || Gain.OriginatorCode == 0) {
+  if (!IsGainStored(Gain, ExpectedName)) {
     return NotStoredText;
   }
   return GainValueText(Gain) + " (" + OriginatorText(Gain.OriginatorCode) + ")";
@@ -354,13 +362,11 @@ std::string TDescriptiveKestrixReader::GetLowpassText() const {
 }
 
 void TDescriptiveKestrixReader::GetReplayGainTexts(TDescriptiveReplayGain& Texts) {
-  constexpr std::uint8_t trackGainName = 1;
-  constexpr std::uint8_t albumGainName = 2;
   TReplayGainInfo info;
   Reader.GetReplayGain(info);
   Texts.PeakText = PeakValueText(info.Peak, Separators.Decimal);
-  Texts.TrackGainText = ReplayGainText(info.TrackGain, trackGainName);
-  Texts.AlbumGainText = ReplayGainText(info.AlbumGain, albumGainName);
+  Texts.TrackGainText = ReplayGainText(info.TrackGain, TrackGainName);
+  Texts.AlbumGainText = ReplayGainText(info.AlbumGain, AlbumGainName);
 }
 
 std::string TDescriptiveKestrixReader::GetNSPsyTuneText() const {

@@ -25,6 +25,15 @@ std::string SignChar(bool Negative);
 // Decimal digits grouped by three with Separator (none when it is empty).
 std::string FormatThousands(std::uint64_t Value, const std::string& Separator);
 
+// The ReplayGain name codes of the two gain words.
+inline constexpr std::uint8_t TrackGainName = 1;
+inline constexpr std::uint8_t AlbumGainName = 2;
+
+// A peak of 0 (or not a number) and a gain word with another name or no
+// originator hold nothing: their texts say "<not stored>".
+bool IsPeakStored(float Peak);
+bool IsGainStored(const TRawReplayGain& Gain, std::uint8_t ExpectedName);
+
 std::string PeakValueText(float Peak, const std::string& DecimalSeparator);
 std::string ReplayGainText(const TRawReplayGain& Gain, std::uint8_t ExpectedName);
 std::string GainValueText(const TRawReplayGain& Gain);

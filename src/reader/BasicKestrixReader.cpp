@@ -224,12 +224,16 @@ int CompareVersionTexts(const std::string& A, const std::string& B) {
 
 // --- Construction -------------------------------------------------------
 
+std::string CannotOpenMessage(const std::u16string& FileName) {
+  return "Cannot open file " + platform::Narrow(FileName);
+}
+
 TBasicKestrixReader::TBasicKestrixReader(const std::u16string& FileName, bool ComputeCRCs,
                                          bool& TagFound) {
   TagFound = true;
   platform::TFileStream stream;
   if (!stream.Open(FileName)) {
-    throw EKestrixError("Cannot open file " + platform::Narrow(FileName));
+    throw EKestrixError(CannotOpenMessage(FileName));
   }
   // The stream closes on every way out of here.
   Read(stream, ComputeCRCs, TagFound);

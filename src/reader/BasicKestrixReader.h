@@ -62,6 +62,9 @@ TRawReplayGain DecodeReplayGain(const std::uint8_t* Bytes);
 // prefix is the smaller. Negative, 0 or positive, like strcmp.
 int CompareVersionTexts(const std::string& A, const std::string& B);
 
+// "Cannot open file <name>", the error of a file that cannot be opened.
+std::string CannotOpenMessage(const std::u16string& FileName);
+
 // The raw LAME tag of one MP3 file. The file is open only while the
 // constructor runs.
 class TBasicKestrixReader {

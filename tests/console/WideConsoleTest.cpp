@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "console/Traversal.h"
-
 namespace kestrix {
 namespace {
 
@@ -54,19 +52,6 @@ TEST(PrintOperations, WriteNothingWithoutAWriter) {
   EXPECT_FALSE(PrintLine(u"x"));
   EXPECT_FALSE(PrintFormatLine(u"%d", {1}));
 }
-
-#ifndef _WIN32
-TEST(PathParts, SplitAtTheLastSeparator) {
-  EXPECT_EQ(DirectoryPart(u"/music/a/*.mp3"), u"/music/a/");
-  EXPECT_EQ(NamePart(u"/music/a/*.mp3"), u"*.mp3");
-  EXPECT_EQ(DirectoryPart(u"name"), u"");
-  EXPECT_EQ(NamePart(u"name"), u"name");
-  EXPECT_EQ(NamePart(u"/music/"), u"");
-  EXPECT_EQ(AddTrailingSeparator(u""), std::u16string(1, platform::FolderSeparator));
-  EXPECT_EQ(AddTrailingSeparator(u"/a/"), u"/a/");
-  EXPECT_EQ(AddTrailingSeparator(u"/a"), u"/a/");
-}
-#endif
 
 }  // namespace
 }  // namespace kestrix

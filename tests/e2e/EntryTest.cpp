@@ -2,7 +2,7 @@
 // banner from the executable's version data.
 #include <gtest/gtest.h>
 
-#include "e2e/RunKestrix.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {

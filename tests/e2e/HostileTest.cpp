@@ -6,8 +6,8 @@
 #include <chrono>
 #include <fstream>
 
-#include "e2e/RunKestrix.h"
 #include "reader/CRC16.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 // Every run here goes through the POSIX shell (timeout, env, redirections,
@@ -124,25 +124,6 @@ std::u16string LineOf(const TLines& Report, const std::u16string& Label) {
     }
   }
   return {};
-}
-
-// The report lines of a redirected run of one file: what stands between
-// its name line and the empty line that ends its block.
-TLines ReportLines(const std::string& Output) {
-  TLines lines;
-  std::u16string line;
-  for (std::size_t i = 0; i + 1 < Output.size(); i += 2) {
-    line += static_cast<char16_t>(static_cast<unsigned char>(Output[i]) |
-                                  (static_cast<unsigned char>(Output[i + 1]) << 8));
-    if (line.size() >= 2 && line.compare(line.size() - 2, 2, u"\r\n") == 0) {
-      lines.push_back(line.substr(0, line.size() - 2));
-      line.clear();
-    }
-  }
-  const std::size_t start = BannerLines().size() + 2;  // banner, empty line, name
-  return lines.size() > start
-             ? TLines(lines.begin() + static_cast<std::ptrdiff_t>(start), lines.end() - 1)
-             : TLines();
 }
 
 class HostileTest : public ::testing::Test {

@@ -9,9 +9,9 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "e2e/RunKestrix.h"
 #include "platform/Locale.h"
 #include "platform/Unicode.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {
@@ -23,15 +23,6 @@ using TTexts = std::map<std::string, std::string>;
 
 constexpr std::size_t LabelWidth = 20;
 const TBytes Untagged = {'n', 'o', ' ', 't', 'a', 'g'};
-
-std::string Utf8OfUtf16LE(const std::string& Bytes) {
-  std::u16string text;
-  for (std::size_t i = 0; i + 1 < Bytes.size(); i += 2) {
-    text += static_cast<char16_t>(static_cast<unsigned char>(Bytes[i]) |
-                                  static_cast<unsigned char>(Bytes[i + 1]) << 8);
-  }
-  return platform::Utf16ToUtf8(text, platform::TLoneSurrogate::Replace);
-}
 
 std::vector<std::string> Split(const std::string& Text, const std::string& End) {
   std::vector<std::string> parts;
@@ -102,9 +93,12 @@ std::string Ungrouped(std::string Text) {
 
 TTexts ReportTexts(const fs::path& File) {
   const TRunResult run = RunKestrix({File.u8string()}, {}, "LC_ALL=C");
-  std::vector<std::string> lines = Split(Ungrouped(Utf8OfUtf16LE(run.Output)), "\r\n");
-  EXPECT_GE(lines.size(), 6u);
-  lines = std::vector<std::string>(lines.begin() + 5, lines.end() - 1);  // banner, path, end
+  const std::vector<std::u16string> report = ReportLines(run.Output);
+  EXPECT_FALSE(report.empty());
+  std::vector<std::string> lines;
+  for (const std::u16string& line : report) {
+    lines.push_back(Ungrouped(platform::Utf16ToUtf8(line, platform::TLoneSurrogate::Replace)));
+  }
   TTexts texts;
   std::string guess;
   bool inGuess = false;

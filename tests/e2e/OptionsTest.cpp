@@ -2,7 +2,7 @@
 // covered by the entry tests and must not change.
 #include <gtest/gtest.h>
 
-#include "e2e/RunKestrix.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {

@@ -2,7 +2,7 @@
 // made long by a reader that starts late, so the program waits on a full pipe.
 #include <gtest/gtest.h>
 
-#include "e2e/RunKestrix.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {

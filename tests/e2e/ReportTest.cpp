@@ -1,8 +1,8 @@
 // Whole reports of crafted files, byte for byte.
 #include <gtest/gtest.h>
 
-#include "e2e/RunKestrix.h"
 #include "platform/Locale.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {

@@ -3,7 +3,7 @@
 // and LAME's own stored CRCs.
 #include <gtest/gtest.h>
 
-#include "e2e/RunKestrix.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {

@@ -2,8 +2,8 @@
 // with LF line ends everywhere with --utf8.
 #include <gtest/gtest.h>
 
-#include "e2e/RunKestrix.h"
 #include "platform/Unicode.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {
@@ -12,15 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const TBytes Untagged = {'n', 'o', ' ', 't', 'a', 'g'};
-
-std::u16string FromUtf16LE(const std::string& Bytes) {
-  std::u16string text;
-  for (std::size_t i = 0; i + 1 < Bytes.size(); i += 2) {
-    text += static_cast<char16_t>(static_cast<unsigned char>(Bytes[i]) |
-                                  static_cast<unsigned char>(Bytes[i + 1]) << 8);
-  }
-  return text;
-}
 
 // What --utf8 should make of a redirected run's bytes.
 std::string AsUtf8WithLF(const std::string& Utf16LE) {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "e2e/RunKestrix.h"
+#include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {

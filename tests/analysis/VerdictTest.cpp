@@ -1,4 +1,4 @@
-#include "describe/Verdict.h"
+#include "analysis/Verdict.h"
 
 #include <gtest/gtest.h>
 

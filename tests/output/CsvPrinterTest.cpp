@@ -1,4 +1,4 @@
-#include "console/CsvPrinter.h"
+#include "output/CsvPrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,10 @@ TEST(CsvHeader, NamesTheColumnsInReportOrder) {
 class CsvRowTest : public ::testing::Test {
  protected:
   std::vector<std::string> Row(const TBytes& File, TVerdictKind& Kind) {
-    return CsvFileRow(ToU16(Folder.Write("a,b.mp3", File)), Kind);
+    const std::u16string path = ToU16(Folder.Write("a,b.mp3", File));
+    const TFileCheck check = CheckFile(path);
+    Kind = check.Verdict.Kind;
+    return CsvFileRow(path, check);
   }
   TTempFolder Folder;
 };

@@ -1,4 +1,4 @@
-#include "console/VerifyPrinter.h"
+#include "output/VerifyPrinter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
-#include "console/CsvPrinter.h"
+#include "output/CsvPrinter.h"
 
-#include "console/ReportFields.h"
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
 
@@ -73,43 +72,40 @@ std::vector<std::string> CsvHeader() {
   return header;
 }
 
-std::vector<std::string> CsvFileRow(const std::u16string& FullName, TVerdictKind& Kind) {
-  bool tagFound = false;
-  TDescriptiveKestrixReader reader(FullName, true, tagFound, CLocaleSeparators());
-  const TVerdict verdict = JudgeFile(reader.GetBasicReader(), tagFound);
-  std::vector<std::string> row = StartRow(FullName, verdict);
+std::vector<std::string> CsvFileRow(const std::u16string& FullName, const TFileCheck& Check) {
+  std::vector<std::string> row = StartRow(FullName, Check.Verdict);
+  if (Check.Verdict.Kind == TVerdictKind::Error) {
+    row.back() = ValidUtf8(platform::Widen(Check.Verdict.Error));
+    return row;
+  }
   const std::vector<std::string> keys = AllFieldKeys();
-  for (const TKeyedField& field : KeyedFields(reader, tagFound)) {
+  const auto put = [&](const std::string& Key, const std::u16string& Text) {
     for (std::size_t i = 0; i < keys.size(); ++i) {
-      if (keys[i] == field.Key) {
-        row[LeadingColumns + i] = ValidUtf8(field.Text);
+      if (keys[i] == Key) {
+        row[LeadingColumns + i] = ValidUtf8(Text);
       }
     }
+  };
+  for (const TFieldLine& line : Check.Tag.Lines) {
+    put(line.Key, line.Text);
   }
-  Kind = verdict.Kind;
+  if (Check.Tag.Guess) {
+    put(FieldKey(PresetGuessLabel), Check.Tag.GuessText());
+  }
   return row;
 }
 
 std::vector<std::string> CsvErrorRow(const std::u16string& FullName, const std::string& Message) {
-  std::vector<std::string> row = StartRow(FullName, ErrorVerdict(Message));
-  row.back() = ValidUtf8(platform::Widen(Message));
-  return row;
+  return CsvFileRow(FullName, FailedCheck(Message));
 }
 
 void TCsvPrinter::Start() {
   PrintRecord(CsvHeader());
 }
 
-void TCsvPrinter::PrintFile(const std::u16string& FullName) {
-  TVerdictKind kind = TVerdictKind::Error;
-  const std::vector<std::string> row = CsvFileRow(FullName, kind);
-  PrintRecord(row);
-  Tally.Count(kind);
-}
-
-void TCsvPrinter::PrintFailure(const std::u16string& FullName, const std::exception& Error) {
-  PrintRecord(CsvErrorRow(FullName, Error.what()));
-  Tally.Count(TVerdictKind::Error);
+void TCsvPrinter::PrintFile(const std::u16string& FullName, const TFileCheck& Check) {
+  PrintRecord(CsvFileRow(FullName, Check));
+  Tally.Count(Check.Verdict.Kind);
 }
 
 }  // namespace kestrix

@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "console/Printer.h"
-#include "describe/Verdict.h"
+#include "output/Printer.h"
 
 namespace kestrix {
 
@@ -15,9 +14,8 @@ std::string CsvRecord(const std::vector<std::string>& Cells);
 // The column names: path, verdict, problems, every field key in report
 // order, error.
 std::vector<std::string> CsvHeader();
-// The row of one file, and its verdict. Raises when the file cannot be
-// read at all.
-std::vector<std::string> CsvFileRow(const std::u16string& FullName, TVerdictKind& Kind);
+// The row of one file.
+std::vector<std::string> CsvFileRow(const std::u16string& FullName, const TFileCheck& Check);
 std::vector<std::string> CsvErrorRow(const std::u16string& FullName, const std::string& Message);
 
 // RFC 4180 CSV in UTF-8, CR LF after every record: the header, then one row
@@ -25,8 +23,7 @@ std::vector<std::string> CsvErrorRow(const std::u16string& FullName, const std::
 class TCsvPrinter final : public TPrinter {
  public:
   void Start() override;
-  void PrintFile(const std::u16string& FullName) override;
-  void PrintFailure(const std::u16string& FullName, const std::exception& Error) override;
+  void PrintFile(const std::u16string& FullName, const TFileCheck& Check) override;
   bool AnyBad() const override { return Tally.Of(TVerdictKind::Bad) > 0; }
 
  private:

@@ -1,7 +1,8 @@
-#include "e2e/RunKestrix.h"
+#include "support/RunKestrix.h"
 
 #include "platform/CodePage.h"
 #include "platform/Locale.h"
+#include "platform/Unicode.h"
 
 namespace kestrix::test {
 
@@ -55,6 +56,35 @@ std::vector<std::u16string> BannerLines() {
   return {Ascii(KESTRIX_PRODUCT_NAME " - " KESTRIX_FILE_DESCRIPTION),
           Ascii("Copyright " KESTRIX_LEGAL_COPYRIGHT),
           Ascii("Release " KESTRIX_PRODUCT_VERSION ", compiled " KESTRIX_COMPILE_DATE)};
+}
+
+std::u16string FromUtf16LE(const std::string& Bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < Bytes.size(); i += 2) {
+    text += static_cast<char16_t>(static_cast<unsigned char>(Bytes[i]) |
+                                  static_cast<unsigned char>(Bytes[i + 1]) << 8);
+  }
+  return text;
+}
+
+std::string Utf8OfUtf16LE(const std::string& Bytes) {
+  return platform::Utf16ToUtf8(FromUtf16LE(Bytes), platform::TLoneSurrogate::Replace);
+}
+
+std::vector<std::u16string> ReportLines(const std::string& Output) {
+  const std::u16string text = FromUtf16LE(Output);
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = text.find(u"\r\n"); end != std::u16string::npos;
+       end = text.find(u"\r\n", start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  const std::size_t first = BannerLines().size() + 2;  // banner, empty line, name
+  return lines.size() > first
+             ? std::vector<std::u16string>(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                                           lines.end() - 1)
+             : std::vector<std::u16string>();
 }
 
 }  // namespace kestrix::test

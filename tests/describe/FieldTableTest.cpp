@@ -1,4 +1,4 @@
-#include "console/ReportFields.h"
+#include "describe/FieldTable.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +20,15 @@ TEST(FieldKey, LowerCaseWithOneUnderscorePerGap) {
 
 TEST(FieldKey, EveryKeyIsDistinct) {
   const std::vector<std::string> keys = AllFieldKeys();
-  EXPECT_EQ(keys.size(), FieldLabels.size() + 1);
+  EXPECT_EQ(keys.size(), TagRows.size() + 1);
   EXPECT_EQ(std::set<std::string>(keys.begin(), keys.end()).size(), keys.size());
   EXPECT_EQ(keys.back(), "preset_guess");
 }
 
 TEST(FieldLabels, FillTheLabelColumn) {
-  for (const std::u16string_view label : FieldLabels) {
-    EXPECT_EQ(label.size(), LabelColumnWidth);
-    EXPECT_NE(label.find(u':'), std::u16string_view::npos);
+  for (const TFieldRow& row : TagRows) {
+    EXPECT_EQ(row.Label.size(), LabelColumnWidth);
+    EXPECT_NE(row.Label.find(u':'), std::u16string_view::npos);
   }
   EXPECT_EQ(PresetGuessLabel.size(), LabelColumnWidth);
 }
@@ -43,16 +43,31 @@ TTagFileBuilder ExtremeTag() {
   return builder;
 }
 
+// The keyed texts the machine-readable forms show: the lines, then the
+// guess block as one text.
+struct TKeyedField {
+  std::string Key;
+  std::u16string Text;
+};
+
 std::vector<TKeyedField> Keyed(const TTagFileBuilder& Builder) {
   TMemoryStream stream(Builder.Build());
   bool found = false;
   TDescriptiveKestrixReader reader(stream, true, found, CLocaleSeparators());
-  return KeyedFields(reader, found);
+  const TTagFields tag = DescribeTag(reader, found);
+  std::vector<TKeyedField> fields;
+  for (const TFieldLine& line : tag.Lines) {
+    fields.push_back({line.Key, line.Text});
+  }
+  if (tag.Guess) {
+    fields.push_back({FieldKey(PresetGuessLabel), tag.GuessText()});
+  }
+  return fields;
 }
 
 TEST(KeyedFields, GuessBlockBecomesOneText) {
   const std::vector<TKeyedField> plain = Keyed(ExtremeTag());
-  ASSERT_EQ(plain.size(), FieldLabels.size() + 1);
+  ASSERT_EQ(plain.size(), TagRows.size() + 1);
   EXPECT_EQ(plain.back().Key, "preset_guess");
   EXPECT_EQ(plain.back().Text,
             u"Based on a combination of other values from the lame tag, it is likely that the "

@@ -1,4 +1,4 @@
-#include "console/JsonPrinter.h"
+#include "output/JsonPrinter.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,12 @@ using nlohmann::json;
 class JsonFileTest : public ::testing::Test {
  protected:
   json Object(const TBytes& File, TVerdictKind* Kind = nullptr) {
-    TVerdictKind kind = TVerdictKind::Error;
-    const std::string line = JsonFileLine(ToU16(Folder.Write("f.mp3", File)), kind);
+    const std::u16string path = ToU16(Folder.Write("f.mp3", File));
+    const TFileCheck check = CheckFile(path);
+    const std::string line = JsonFileLine(path, check);
     EXPECT_EQ(line.find('\n'), std::string::npos);
     if (Kind != nullptr) {
-      *Kind = kind;
+      *Kind = check.Verdict.Kind;
     }
     return json::parse(line);
   }

@@ -1,6 +1,5 @@
-#include "console/VerifyPrinter.h"
+#include "output/VerifyPrinter.h"
 
-#include "console/ReportFields.h"
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
 #include "platform/Locale.h"
@@ -72,17 +71,9 @@ std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands) 
                      Count(Tally.Of(TVerdictKind::Error), Thousands)});
 }
 
-void TVerifyPrinter::PrintFile(const std::u16string& FullName) {
-  bool tagFound = false;
-  TDescriptiveKestrixReader reader(FullName, true, tagFound, CLocaleSeparators());
-  const TVerdict verdict = JudgeFile(reader.GetBasicReader(), tagFound);
-  PrintLine(VerifyLine(FullName, verdict, UserThousands()));
-  Tally.Count(verdict.Kind);
-}
-
-void TVerifyPrinter::PrintFailure(const std::u16string& FullName, const std::exception& Error) {
-  PrintLine(VerifyLine(FullName, ErrorVerdict(Error.what()), UserThousands()));
-  Tally.Count(TVerdictKind::Error);
+void TVerifyPrinter::PrintFile(const std::u16string& FullName, const TFileCheck& Check) {
+  PrintLine(VerifyLine(FullName, Check.Verdict, UserThousands()));
+  Tally.Count(Check.Verdict.Kind);
 }
 
 void TVerifyPrinter::Finish() {

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "console/Printer.h"
-#include "describe/Verdict.h"
+#include "output/Printer.h"
 
 namespace kestrix {
 
@@ -20,8 +19,7 @@ std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands);
 // writer like the report.
 class TVerifyPrinter final : public TPrinter {
  public:
-  void PrintFile(const std::u16string& FullName) override;
-  void PrintFailure(const std::u16string& FullName, const std::exception& Error) override;
+  void PrintFile(const std::u16string& FullName, const TFileCheck& Check) override;
   void Finish() override;
   bool AnyBad() const override { return Tally.Of(TVerdictKind::Bad) > 0; }
 

@@ -1,0 +1,30 @@
+#include "console/FileActions.h"
+
+#include "console/Report.h"
+#include "console/WideConsole.h"
+
+namespace kestrix {
+
+bool TReportAction::Process(const std::u16string& FullName) {
+  PrintLine(FullName);
+  PrintReport(FullName);
+  PrintLine();
+  return true;
+}
+
+void TReportAction::Fail(const std::u16string&, const std::exception& Error) {
+  PrintError(Error);
+  PrintLine();
+}
+
+bool TCheckAction::Process(const std::u16string& FullName) {
+  const TFileCheck check = CheckFile(FullName);
+  Printer.PrintFile(FullName, check);
+  return check.Verdict.Kind != TVerdictKind::Error;
+}
+
+void TCheckAction::Fail(const std::u16string& FullName, const std::exception& Error) {
+  Printer.PrintFile(FullName, FailedCheck(Error.what()));
+}
+
+}  // namespace kestrix

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include "output/Printer.h"
+
+namespace kestrix {
+
+// What a walk does with each matching file. Reading happens here, in the
+// front end; the output forms only print what was read.
+class TFileAction {
+ public:
+  virtual ~TFileAction() = default;
+  // False when the file could not be read (its error was printed).
+  virtual bool Process(const std::u16string& FullName) = 0;
+  // When Process raised: prints the failure in the form of the run.
+  virtual void Fail(const std::u16string& FullName, const std::exception& Error) = 0;
+};
+
+// The fixed report: the path, the report of the file's own reader and an
+// empty line; a failure is an "ERROR: " line before the empty line.
+class TReportAction final : public TFileAction {
+ public:
+  bool Process(const std::u16string& FullName) override;
+  void Fail(const std::u16string& FullName, const std::exception& Error) override;
+};
+
+// A judging form: the file is read once by the analysis, then printed.
+class TCheckAction final : public TFileAction {
+ public:
+  explicit TCheckAction(TPrinter& Printer) : Printer(Printer) {}
+  bool Process(const std::u16string& FullName) override;
+  void Fail(const std::u16string& FullName, const std::exception& Error) override;
+
+ private:
+  TPrinter& Printer;
+};
+
+}  // namespace kestrix
