@@ -27,4 +27,9 @@ void TCheckAction::Fail(const std::u16string& FullName, const std::exception& Er
   Printer.PrintFile(FullName, FailedCheck(Error.what()));
 }
 
+bool TCheckAction::FolderFailed(const std::u16string& Folder, const std::string& Message) {
+  Printer.PrintFile(Folder, FailedCheck(Message));
+  return true;
+}
+
 }  // namespace kestrix

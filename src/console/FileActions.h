@@ -16,6 +16,8 @@ class TFileAction {
   virtual bool Process(const std::u16string& FullName) = 0;
   // When Process raised: prints the failure in the form of the run.
   virtual void Fail(const std::u16string& FullName, const std::exception& Error) = 0;
+  // A folder of the walk could not be listed; true when the form says so.
+  virtual bool FolderFailed(const std::u16string& Folder, const std::string& Message) = 0;
 };
 
 // The fixed report: the path, the report of the file's own reader and an
@@ -24,6 +26,8 @@ class TReportAction final : public TFileAction {
  public:
   bool Process(const std::u16string& FullName) override;
   void Fail(const std::u16string& FullName, const std::exception& Error) override;
+  // The report passes over such a folder without a word.
+  bool FolderFailed(const std::u16string&, const std::string&) override { return false; }
 };
 
 // A judging form: the file is read once by the analysis, then printed.
@@ -32,6 +36,8 @@ class TCheckAction final : public TFileAction {
   explicit TCheckAction(TPrinter& Printer) : Printer(Printer) {}
   bool Process(const std::u16string& FullName) override;
   void Fail(const std::u16string& FullName, const std::exception& Error) override;
+  // An error entry for the folder.
+  bool FolderFailed(const std::u16string& Folder, const std::string& Message) override;
 
  private:
   TPrinter& Printer;

@@ -166,20 +166,12 @@ TExitCode ProcessPaths(const TOptions& Options) {
   return CombineExitCodes(code, ecUsage);
 }
 
-TExitCode RunWithOptions(const TCommandLine& CommandLine) {
-  const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
-  const TOptions& options = parsed.Options;
-  if (options.Utf8 && StdOut) {
-    StdOut->UseUtf8();
-  }
-  const bool runs = !options.Help && !parsed.Refusal && !options.Paths.empty();
-  if (runs && IsMachineReadable(options.Form)) {
-    return ProcessPaths(options);
-  }
+// The banner, then the help, the refusal or the usage of a command line
+// that reports no file.
+TExitCode ShowInsteadOfRunning(const TCommandLine& CommandLine, const TParsedOptions& Parsed) {
   ShowBanner(CommandLine.GetArgument(0));
   PrintLine();
-
-  if (options.Help) {
+  if (Parsed.Options.Help) {
     ShowUsage();
     PrintLine();
     ShowNotes();
@@ -187,14 +179,47 @@ TExitCode RunWithOptions(const TCommandLine& CommandLine) {
     ShowOptions();
     return ecSuccess;
   }
-  if (parsed.Refusal) {
-    PrintLine(parsed.Refusal->Message);
-    ShowUsage();
-    return ecUsage;
+  if (Parsed.Refusal) {
+    PrintLine(Parsed.Refusal->Message);
   }
-  if (options.Paths.empty()) {
-    ShowUsage();
-    return ecUsage;
+  ShowUsage();
+  return ecUsage;
+}
+
+// What Show prints goes to standard error instead, line by line, so that
+// a parser reading standard output gets nothing but its form.
+template <typename TShow>
+TExitCode OnStdError(TShow Show) {
+  std::u16string text;
+  std::unique_ptr<TWideStdOut> output = std::move(StdOut);
+  StdOut = std::make_unique<TWideStdOut>(text);
+  const TExitCode code = Show();
+  StdOut = std::move(output);
+  std::size_t start = 0;
+  for (std::size_t end = text.find(LineEnd); end != std::u16string::npos;
+       end = text.find(LineEnd, start)) {
+    platform::WriteStdError(platform::Narrow(ConsoleSafeText(text.substr(start, end - start))));
+    start = end + LineEnd.size();
+  }
+  return code;
+}
+
+TExitCode RunWithOptions(const TCommandLine& CommandLine) {
+  const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
+  const TOptions& options = parsed.Options;
+  if (options.Utf8 && StdOut) {
+    StdOut->UseUtf8();
+  }
+  const bool runs = !options.Help && !parsed.Refusal && !options.Paths.empty();
+  if (!runs && options.MachineReadable) {
+    return OnStdError([&] { return ShowInsteadOfRunning(CommandLine, parsed); });
+  }
+  if (!runs) {
+    return ShowInsteadOfRunning(CommandLine, parsed);
+  }
+  if (!IsMachineReadable(options.Form)) {
+    ShowBanner(CommandLine.GetArgument(0));
+    PrintLine();
   }
   return ProcessPaths(options);
 }

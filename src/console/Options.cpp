@@ -71,6 +71,8 @@ TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments) {
     } else if (IsOneOf(argument, HelpNames)) {
       options.Help = true;
     } else if (const TFormName* form = FindForm(argument)) {
+      options.MachineReadable = options.MachineReadable || form->Form == TOutputForm::Json ||
+                                form->Form == TOutputForm::Csv;
       if (chosenForm != nullptr && chosenForm->Form != form->Form) {
         refuse(FormatText(u"Options '%s' and '%s' cannot be used together",
                           {chosenForm->Name, form->Name}));

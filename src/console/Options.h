@@ -14,6 +14,9 @@ struct TOptions {
   bool Utf8 = false;  // the whole output as UTF-8 with LF line ends
   bool Help = false;  // a help word stood among the options
   TOutputForm Form = TOutputForm::Report;
+  // "--json" or "--csv" stood among the options, also in a refused line:
+  // then standard output carries nothing but that form.
+  bool MachineReadable = false;
   std::vector<std::u16string> Paths;  // in the order given
 };
 

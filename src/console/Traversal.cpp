@@ -32,6 +32,7 @@ class TFilteredSearch {
   const std::u16string& Name() const { return Search.Name(); }
   std::uint32_t Attributes() const { return Search.Attributes(); }
   std::int64_t Size() const { return Search.Size(); }
+  const std::string& ListingError() const { return Search.ListingError(); }
 
  private:
   bool Skip(bool Found) {
@@ -61,9 +62,22 @@ void ReportFile(const std::u16string& FullName, TWalk& Walk) {
   }
 }
 
+// The folder's path as a name, without the separator a walk adds.
+std::u16string FolderName(const std::u16string& FolderPath) {
+  if (FolderPath.size() > 1 && FolderPath.back() == platform::FolderSeparator) {
+    return FolderPath.substr(0, FolderPath.size() - 1);
+  }
+  return FolderPath;
+}
+
 bool ReportFiles(const std::u16string& FileMask, const std::u16string& FolderPath, TWalk& Walk) {
   TFilteredSearch files(FileRequest);
   bool found = files.First(FileMask);
+  if (!found && !files.ListingError().empty() &&
+      Walk.Action->FolderFailed(FolderName(FolderPath), files.ListingError())) {
+    ++Walk.FailedFiles;
+    return true;
+  }
   for (bool more = found; more && !IsOutputReaderClosed(); more = files.Next()) {
     ReportFile(FolderPath + files.Name(), Walk);
     if (Walk.Progress != nullptr) {

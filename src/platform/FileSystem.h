@@ -55,6 +55,9 @@ class TDirectorySearch {
   // Moves to the first matching entry; false when there is none or the
   // folder cannot be read.
   bool First(const std::u16string& Mask);
+  // After a First that found nothing: the system's message when the folder
+  // exists but could not be listed (no permission, say); empty otherwise.
+  const std::string& ListingError() const { return Error; }
   // Moves to the next matching entry; false when there are no more.
   bool Next();
 
@@ -69,6 +72,7 @@ class TDirectorySearch {
   std::u16string EntryName;
   std::uint32_t EntryAttributes = 0;
   std::int64_t EntrySize = 0;
+  std::string Error;
 };
 
 }  // namespace kestrix::platform

@@ -246,6 +246,14 @@ TEST_F(HostileTest, UnreadableFileAndFolderInARecursiveWalk) {
                                   ShellQuote(root.string()));
   EXPECT_EQ(run.Output, RedirectedText(RunOf(blocks)));
   EXPECT_EQ(run.ExitCode, 3);
+  // The judging forms name the folder they could not list, in walk order.
+  const TRunResult verify = RunShell(Bounded + CLocale + *asUser + Kestrix() +
+                                     " --utf8 --verify --recursive " + ShellQuote(root.string()));
+  const std::string closed = "\nERR  " + (root / "closed").string() + ": Permission denied\n";
+  const std::size_t at = verify.Output.find(closed);
+  EXPECT_NE(at, std::string::npos) << verify.Output;
+  EXPECT_LT(at, verify.Output.find(below.string()));
+  EXPECT_EQ(verify.ExitCode, 3);
   fs::permissions(root / "closed", fs::perms::owner_all);  // so that it can be removed
 }
 

@@ -101,10 +101,25 @@ TEST_F(OptionsTest, UnknownOptionIsRefusedAndNothingRuns) {
   ExpectRun({"-x", "-y"}, Join({{u"Unknown option: '-x'"}, Usage}), 2);
 }
 
+// With --json or --csv standard output carries that form or nothing: the
+// banner and what a person must read go to standard error.
 TEST_F(OptionsTest, TwoOutputFormsAreRefused) {
   Put("a.mp3");
-  ExpectRun({"--json", "--csv", "a.mp3"},
-            Join({{u"Options '--json' and '--csv' cannot be used together"}, Usage}), 2);
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--json", "--csv", "a.mp3"}, {"--verify", "--csv", "a.mp3"}}) {
+    const TRunResult run = RunKestrix(arguments, Folder.Path());
+    EXPECT_EQ(run.Output, "");
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_NE(run.Errors.find("\r\nOptions '--" + arguments[0].substr(2) +
+                              "' and '--csv' "
+                              "cannot be used together\r\nUsage: Kestrix"),
+              std::string::npos)
+        << run.Errors;
+  }
+  const TRunResult help = RunKestrix({"--json", "--help"}, Folder.Path());
+  EXPECT_EQ(help.Output, "");
+  EXPECT_EQ(help.ExitCode, 0);
+  EXPECT_NE(help.Errors.find("  --verify "), std::string::npos);
 }
 
 TEST_F(OptionsTest, ClassicFormsTakeOptionLikeWordsAsPaths) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -219,9 +220,14 @@ bool TDirectorySearch::First(const std::u16string& Mask) {
   const std::u16string folderPath =
       split == std::u16string::npos ? std::u16string(CurrentFolder) : Mask.substr(0, split + 1);
   const std::u16string nameMask = split == std::u16string::npos ? Mask : Mask.substr(split + 1);
+  Error.clear();
   const std::unique_ptr<DIR, TFolderCloser> folder(
       ::opendir(posix::ToSystemPath(folderPath).c_str()));
   if (folder == nullptr) {
+    // A folder that does not exist is a name that matches nothing.
+    if (errno != ENOENT && errno != ENOTDIR) {
+      Error = std::strerror(errno);
+    }
     return false;
   }
   while (const dirent* entry = ::readdir(folder.get())) {

@@ -95,6 +95,7 @@ TDirectorySearch::TDirectorySearch() : State(std::make_unique<TState>()) {}
 TDirectorySearch::~TDirectorySearch() = default;
 
 bool TDirectorySearch::First(const std::u16string& Mask) {
+  Error.clear();
   State->Entries.clear();
   State->Next = 0;
   if (Mask.empty() || win32::HoldsZero(Mask)) {
@@ -104,6 +105,13 @@ bool TDirectorySearch::First(const std::u16string& Mask) {
   WIN32_FIND_DATAW entry{};
   const HANDLE find = ::FindFirstFileW(win32::Wide(win32::ToSystemPath(Mask)), &entry);
   if (find == INVALID_HANDLE_VALUE) {
+    // No match, or no such folder, is a name that matches nothing.
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND &&
+        code != ERROR_NO_MORE_FILES && code != ERROR_INVALID_NAME && code != ERROR_DIRECTORY &&
+        code != ERROR_BAD_PATHNAME) {
+      Error = win32::ErrorText(code);
+    }
     return false;
   }
   const std::unique_ptr<void, TFindCloser> closer(find);
