@@ -44,12 +44,5 @@ TEST(StreamFactsTest, VbrHeaderAgainstTheStream) {
   EXPECT_EQ("", Check({}, {}, TBitrateMode::Free, false));
 }
 
-TEST(StreamFactsTest, Names) {
-  EXPECT_STREQ("free", BitrateModeName(TBitrateMode::Free));
-  EXPECT_STREQ("vbr", BitrateModeName(TBitrateMode::VBR));
-  EXPECT_STREQ("2.5", MPEGVersionName(TFrameHeader::TVersion::MPEG25));
-  EXPECT_STREQ("1", MPEGVersionName(TFrameHeader::TVersion::MPEG1));
-}
-
 }  // namespace
 }  // namespace kestrix
