@@ -426,10 +426,10 @@ void TFrameWalk::Stop() {
   Result.Channels = FirstHeader.Channels();
   Result.Bytes = LastEnd - Result.FirstFrame;
   Result.Duration = 0.0;
-  Result.Samples = 0;
+  Result.FrameSamples = 0;
   for (std::size_t slot = 0; slot < SamplesByRate.size(); ++slot) {
     if (SamplesByRate[slot] > 0) {
-      Result.Samples += SamplesByRate[slot];
+      Result.FrameSamples += SamplesByRate[slot];
       Result.Duration += static_cast<double>(SamplesByRate[slot]) / Rates[slot];
     }
   }

@@ -37,8 +37,9 @@ struct TStreamFacts {
   // end when that frame is truncated), lost bytes included.
   std::int64_t Bytes = 0;
   double Duration = 0.0;  // seconds
-  // Samples of all audio frames, before a LAME tag's delay and padding.
-  std::int64_t Samples = 0;
+  // Samples of all audio frames; `samples` is this less a LAME tag's
+  // encoder delay and padding.
+  std::int64_t FrameSamples = 0;
   TBitrateMode BitrateMode = TBitrateMode::CBR;
   std::optional<double> AverageBitrate;  // kbit/s; absent when Duration is 0
   std::int64_t ProtectedFrames = 0;      // complete frames with a CRC word

@@ -182,7 +182,7 @@ TEST(FrameWalkTest, FactsOfASplice) {
   EXPECT_EQ(TVersion::MPEG1, facts.Version);
   EXPECT_EQ(44100, facts.SampleRate);
   EXPECT_EQ(2, facts.Channels);
-  EXPECT_EQ(5 * 1152 + 5 * 576, facts.Samples);
+  EXPECT_EQ(5 * 1152 + 5 * 576, facts.FrameSamples);
   const double duration = 5 * 1152 / 44100.0 + 5 * 576 / 22050.0;
   EXPECT_DOUBLE_EQ(duration, facts.Duration);
   EXPECT_DOUBLE_EQ(8 * 3125 / duration / 1000, facts.AverageBitrate.value_or(0));
