@@ -1,0 +1,166 @@
+#include "reader/MP3GainUndo.h"
+
+#include <algorithm>
+#include <array>
+
+#include "reader/CRC16.h"
+#include "reader/CRC16Shift.h"
+#include "reader/FrameCRC.h"
+
+namespace kestrix {
+
+namespace {
+
+constexpr int MinGain = 0;
+constexpr int MaxGain = 255;
+constexpr std::size_t BitsPerByte = 8;
+constexpr std::size_t MaxStepDigits = 4;
+
+// Side information bits before the first granule. Version 1:
+// main_data_begin (9), private bits (5 mono, 3 stereo), scfsi (4 per
+// channel). Versions 2 and 2.5: main_data_begin (8), private bits (1 mono,
+// 2 stereo).
+constexpr std::size_t MPEG1MainDataBits = 9;
+constexpr std::size_t LowRateMainDataBits = 8;
+struct TPrivateBits {
+  std::size_t Mono;
+  std::size_t Stereo;
+};
+constexpr TPrivateBits MPEG1PrivateBits = {5, 3};
+constexpr TPrivateBits LowRatePrivateBits = {1, 2};
+constexpr std::size_t ScfsiBitsPerChannel = 4;
+// One part per granule and channel: 59 bits in version 1, 63 otherwise;
+// global_gain is the 8 bits behind part2_3_length (12) and big_values (9).
+constexpr std::size_t MPEG1PartBits = 59;
+constexpr std::size_t LowRatePartBits = 63;
+constexpr std::size_t GlobalGainInPart = 21;
+constexpr std::size_t MPEG1Granules = 2;
+constexpr std::size_t LowRateGranules = 1;
+
+constexpr std::size_t MaxSideInfoEnd = TFrameHeader::Size + CRCWordSize + 32;
+
+// The 8 bits that start Bit bits into Bytes, most significant first.
+std::uint8_t ByteAtBit(const std::uint8_t* Bytes, std::size_t Bit) {
+  const std::size_t index = Bit / BitsPerByte;
+  const std::size_t shift = Bit % BitsPerByte;
+  unsigned word = static_cast<unsigned>(Bytes[index]) << BitsPerByte;
+  if (shift != 0) {
+    word |= Bytes[index + 1];
+  }
+  return static_cast<std::uint8_t>((word << shift) >> BitsPerByte);
+}
+
+void SetByteAtBit(std::uint8_t* Bytes, std::size_t Bit, std::uint8_t Value) {
+  const std::size_t index = Bit / BitsPerByte;
+  const std::size_t shift = Bit % BitsPerByte;
+  const auto lowBits = static_cast<std::uint8_t>(0xFF >> shift);
+  Bytes[index] = static_cast<std::uint8_t>((Bytes[index] & ~lowBits) | (Value >> shift));
+  if (shift != 0) {
+    Bytes[index + 1] = static_cast<std::uint8_t>((Bytes[index + 1] & (0xFF >> shift)) |
+                                                 (Value << (BitsPerByte - shift)));
+  }
+}
+
+// A signed decimal number of a few digits at the front of Text.
+std::optional<int> TakeNumber(std::string_view& Text) {
+  bool negative = false;
+  if (!Text.empty() && (Text.front() == '-' || Text.front() == '+')) {
+    negative = Text.front() == '-';
+    Text.remove_prefix(1);
+  }
+  std::size_t digits = 0;
+  int value = 0;
+  while (digits < Text.size() && Text[digits] >= '0' && Text[digits] <= '9') {
+    value = value * 10 + (Text[digits] - '0');
+    ++digits;
+  }
+  if (digits == 0 || digits > MaxStepDigits) {
+    return std::nullopt;
+  }
+  Text.remove_prefix(digits);
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<TMP3GainSteps> ParseMP3GainUndo(std::string_view Text) {
+  const std::optional<int> left = TakeNumber(Text);
+  if (!left || Text.empty() || Text.front() != ',') {
+    return std::nullopt;
+  }
+  Text.remove_prefix(1);
+  const std::optional<int> right = TakeNumber(Text);
+  if (!right || (!Text.empty() && Text.front() != ',')) {
+    return std::nullopt;
+  }
+  return TMP3GainSteps{*left, *right};
+}
+
+void ApplyGainSteps(std::uint8_t* Frame, std::size_t Size, TMP3GainSteps Steps) {
+  if (Size < TFrameHeader::Size) {
+    return;
+  }
+  const TFrameHeader header(Frame);
+  const bool mpeg1 = header.IsMPEG1();
+  const auto channels = static_cast<std::size_t>(header.Channels());
+  const TPrivateBits& privateBits = mpeg1 ? MPEG1PrivateBits : LowRatePrivateBits;
+  std::size_t first = SideInfoBegin(header) * BitsPerByte +
+                      (mpeg1 ? MPEG1MainDataBits : LowRateMainDataBits) +
+                      (header.IsMono() ? privateBits.Mono : privateBits.Stereo) +
+                      (mpeg1 ? ScfsiBitsPerChannel * channels : 0);
+  const std::size_t partBits = mpeg1 ? MPEG1PartBits : LowRatePartBits;
+  const std::size_t parts = (mpeg1 ? MPEG1Granules : LowRateGranules) * channels;
+  for (std::size_t part = 0; part < parts; ++part) {
+    const std::size_t bit = first + part * partBits + GlobalGainInPart;
+    if (bit + BitsPerByte > Size * BitsPerByte) {
+      break;
+    }
+    const int step = part % channels == 0 ? Steps.Left : Steps.Right;
+    const int gain = std::clamp(ByteAtBit(Frame, bit) + step, MinGain, MaxGain);
+    SetByteAtBit(Frame, bit, static_cast<std::uint8_t>(gain));
+  }
+}
+
+TMP3GainUndoCRC::TMP3GainUndoCRC(TByteRange MusicCRCRange, TMP3GainSteps Steps)
+    : Range(MusicCRCRange), Steps(Steps), Folded(MusicCRCRange.Begin) {}
+
+void TMP3GainUndoCRC::OnFrame(const TFrameEvent& Frame) {
+  const std::size_t size = std::min(Frame.Size, MaxSideInfoEnd);
+  if (!Frame.IsAudio || size < TFrameHeader::Size) {
+    return;
+  }
+  std::array<std::uint8_t, MaxSideInfoEnd> undone{};
+  std::copy_n(Frame.Bytes, size, undone.begin());
+  ApplyGainSteps(undone.data(), size, Steps);
+  if (Frame.Header.IsProtected() && size >= SideInfoEnd(Frame.Header)) {
+    const std::uint16_t word = ComputeFrameCRC(undone.data());
+    undone[TFrameHeader::Size] = static_cast<std::uint8_t>(word >> BitsPerByte);
+    undone[TFrameHeader::Size + 1] = static_cast<std::uint8_t>(word);
+  }
+  // The differences inside the range, from the first to the last.
+  std::array<std::uint8_t, MaxSideInfoEnd> difference{};
+  std::int64_t first = -1;
+  std::int64_t last = -1;
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::int64_t offset = Frame.Offset + static_cast<std::int64_t>(i);
+    difference[i] = static_cast<std::uint8_t>(undone[i] ^ Frame.Bytes[i]);
+    if (difference[i] != 0 && offset >= Folded && offset < Range.End) {
+      first = first < 0 ? offset : first;
+      last = offset;
+    }
+  }
+  if (first < 0) {
+    return;
+  }
+  DifferenceCRC = ShiftCRC16(DifferenceCRC, first - Folded);
+  DifferenceCRC = UpdateCRC16Table(DifferenceCRC, difference.data() + (first - Frame.Offset),
+                                   static_cast<std::size_t>(last + 1 - first));
+  Folded = last + 1;
+}
+
+std::uint16_t TMP3GainUndoCRC::UndoneCRC(std::uint16_t ActualCRC, std::int64_t End) const {
+  const std::int64_t end = std::min(End, Range.End);
+  return static_cast<std::uint16_t>(ActualCRC ^ ShiftCRC16(DifferenceCRC, end - Folded));
+}
+
+}  // namespace kestrix

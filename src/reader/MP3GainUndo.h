@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "reader/FrameWalk.h"
+#include "reader/StreamPass.h"
+
+// MP3Gain changes the global gain of every granule in place and keeps the
+// steps that undo it in an APEv2 item "MP3GAIN_UNDO". A file it changed is
+// intact when its music CRC, with that change undone, is the stored one.
+namespace kestrix {
+
+// Global-gain steps that undo the change, per channel.
+struct TMP3GainSteps {
+  int Left = 0;
+  int Right = 0;
+};
+
+// "-003,-003,N": the left and right steps, then anything.
+std::optional<TMP3GainSteps> ParseMP3GainUndo(std::string_view Text);
+
+// Adds the steps to each global_gain field of a frame (left to the first
+// channel, right to the second), kept within 0 to 255. Frame holds Size
+// bytes from the header on; fields that reach past them stay as they are.
+void ApplyGainSteps(std::uint8_t* Frame, std::size_t Size, TMP3GainSteps Steps);
+
+// The music CRC the file would have with the change undone, in the same
+// pass: the checksum is linear, so it is the actual CRC with the CRC of the
+// differences folded in, and these are a few bytes per frame apart. Listens
+// to the walk's audio frames; a protected frame's CRC word is recomputed
+// over its changed side information.
+class TMP3GainUndoCRC final : public TFrameListener {
+ public:
+  TMP3GainUndoCRC(TByteRange MusicCRCRange, TMP3GainSteps Steps);
+
+  void OnFrame(const TFrameEvent& Frame) override;
+
+  // ActualCRC covers the range up to End (its end, or the file's end
+  // before it).
+  std::uint16_t UndoneCRC(std::uint16_t ActualCRC, std::int64_t End) const;
+
+ private:
+  TByteRange Range;
+  TMP3GainSteps Steps;
+  std::uint16_t DifferenceCRC = 0;  // of the differences over [Range.Begin, Folded)
+  std::int64_t Folded;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,119 @@
+#include "reader/MP3GainUndo.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "reader/CRC16.h"
+#include "support/StreamBuilder.h"
+
+namespace kestrix::test {
+namespace {
+
+TEST(MP3GainUndoTest, ParsesTheStepsOfTheUndoText) {
+  const struct {
+    const char* Text;
+    const char* Expected;
+  } cases[] = {
+      {"-003,-003,N", "-3 -3"}, {"+002,-001,Y", "2 -1"}, {"5,0", "5 0"},    {"", "none"},
+      {"-003", "none"},         {"-003;-003,N", "none"}, {"x,1,N", "none"}, {"12345,1,N", "none"},
+      {"1,2N", "none"},
+  };
+  for (const auto& c : cases) {
+    const std::optional<TMP3GainSteps> steps = ParseMP3GainUndo(c.Text);
+    EXPECT_EQ(c.Expected,
+              steps ? std::to_string(steps->Left) + " " + std::to_string(steps->Right) : "none")
+        << c.Text;
+  }
+}
+
+TFrameSpec WithGains(TFrameSpec Spec, std::vector<std::uint8_t> Gains) {
+  Spec.Gains = std::move(Gains);
+  return Spec;
+}
+
+TEST(MP3GainUndoTest, StepsEveryGlobalGainKeptWithin0To255) {
+  const TFrameSpec mono = TFrameSpec().With(&TFrameSpec::Mono).With(&TFrameSpec::Protected);
+  const TFrameSpec low = TFrameSpec().Set(TVersion::MPEG2, 8, 0);
+  const TFrameSpec lowest = TFrameSpec().Set(TVersion::MPEG25, 4, 2).With(&TFrameSpec::Mono);
+  const struct {
+    TFrameSpec Spec;
+    std::vector<std::uint8_t> Gains;
+    std::vector<std::uint8_t> Stepped;  // by +3 left, -5 right
+  } cases[] = {
+      {TFrameSpec(), {100, 200, 254, 4}, {103, 195, 255, 0}},  // granule by granule, L R L R
+      {mono, {0, 253}, {3, 255}},
+      {low, {140, 3}, {143, 0}},
+      {lowest, {7}, {10}},
+  };
+  for (const auto& c : cases) {
+    TBytes frame = Frame(WithGains(c.Spec, c.Gains));
+    const TBytes expected = Frame(WithGains(c.Spec, c.Stepped));
+    const std::size_t end = SideInfoEnd(c.Spec.Header());
+    ApplyGainSteps(frame.data(), end, {3, -5});
+    // The CRC word is not the gains' business.
+    std::copy_n(expected.begin() + 4, 2, frame.begin() + 4);
+    EXPECT_EQ(expected, frame);
+  }
+}
+
+// Frames as MP3Gain left them, and the same frames before it changed them.
+struct TGainedStream {
+  TBytes Before;
+  TBytes After;
+};
+
+// Every third frame without a CRC word; gains of 120 to 179, changed by
+// Left and Right.
+TGainedStream MakeStream(const TFrameSpec& Spec, int Count, int Left, int Right) {
+  const int channels = Spec.Mono ? 1 : 2;
+  const int parts = (Spec.Version == TVersion::MPEG1 ? 2 : 1) * channels;
+  const TBytes header = VbrFrame(Spec, {"Info", static_cast<std::uint32_t>(Count), {}, {}, false});
+  TGainedStream stream{header, header};
+  for (int i = 0; i < Count; ++i) {
+    TFrameSpec before = Spec.With(&TFrameSpec::Protected, i % 3 != 0);
+    TFrameSpec after = before;
+    for (int part = 0; part < parts; ++part) {
+      const int gain = 120 + (i * 7 + part * 13) % 60;
+      before.Gains.push_back(static_cast<std::uint8_t>(gain));
+      after.Gains.push_back(
+          static_cast<std::uint8_t>(gain + (part % channels == 0 ? Left : Right)));
+    }
+    stream.Before = Join({stream.Before, Frame(before)});
+    stream.After = Join({stream.After, Frame(after)});
+  }
+  return stream;
+}
+
+TEST(MP3GainUndoTest, UndoneMusicCRCInTheSamePass) {
+  const TFrameSpec low = TFrameSpec().Set(TVersion::MPEG2, 8, 0).With(&TFrameSpec::Mono);
+  const struct {
+    TFrameSpec Spec;
+    int Left;  // what MP3Gain changed
+    int Right;
+    TByteRange Range;  // of the music CRC
+  } cases[] = {
+      {TFrameSpec(), 4, -2, {573, 16000}},  // from inside a side information
+      {TFrameSpec(), 4, -2, {200, 90000}},  // past the file's end
+      {low, -6, -6, {300, 5000}},
+  };
+  for (const auto& c : cases) {
+    const TGainedStream gained = MakeStream(c.Spec, 40, c.Left, c.Right);
+    const auto size = static_cast<std::int64_t>(gained.After.size());
+    const std::int64_t end = std::min(c.Range.End, size);
+    TMemoryStream stream(gained.After, 1000);
+    TCRC16Consumer music(c.Range);
+    TMP3GainUndoCRC undo(c.Range, {-c.Left, -c.Right});
+    TFrameWalk walk({0, size}, &undo);
+    RunPass(stream, {&music, &walk});
+    const auto crcOf = [&](const TBytes& Bytes) {
+      return UpdateCRC16(0, Bytes.data() + c.Range.Begin,
+                         static_cast<std::int32_t>(end - c.Range.Begin));
+    };
+    ASSERT_NE(crcOf(gained.Before), music.Value());
+    EXPECT_EQ(crcOf(gained.Before), undo.UndoneCRC(music.Value(), end)) << c.Range.Begin;
+  }
+}
+
+}  // namespace
+}  // namespace kestrix::test

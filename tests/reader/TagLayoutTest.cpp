@@ -1,0 +1,91 @@
+#include "reader/TagLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/StreamBuilder.h"
+
+namespace kestrix::test {
+namespace {
+
+// "id3v2 N, trailing a;b, region [B, E), undo U".
+std::string Describe(const TBytes& File, std::int64_t Size = -1) {
+  TMemoryStream stream(File);
+  const TTagLayout layout = ReadTagLayout(stream, Size < 0 ? stream.Size() : Size);
+  std::string trailing;
+  std::int64_t end = layout.StreamRegion.End;
+  for (const TTrailingTag& tag : layout.Trailing) {
+    trailing += (trailing.empty() ? "" : ";") + std::string(TrailingTagName(tag.Kind));
+    EXPECT_EQ(end, tag.Bytes.Begin) << "trailing tags follow one another";
+    end = tag.Bytes.End;
+  }
+  EXPECT_EQ(File.size(), static_cast<std::size_t>(end));
+  return "id3v2 " + std::to_string(layout.Id3v2) + ", trailing " + trailing + ", region [" +
+         std::to_string(layout.StreamRegion.Begin) + ", " +
+         std::to_string(layout.StreamRegion.End) + "), undo " + layout.MP3GainUndo.value_or("-");
+}
+
+TEST(TagLayoutTest, TagsAtBothEndsInAnyOrder) {
+  const TBytes music = Filled(1000, 0x55);
+  const TBytes undo =
+      Apev2Tag({{"REPLAYGAIN_TRACK_GAIN", "-6.5 dB"}, {"MP3GAIN_UNDO", "-003,-003,N"}}, true);
+  TBytes badRevision = Id3v2Tag(20);
+  badRevision[4] = 0xFF;
+  TBytes hugeApe = Apev2Tag({}, false);
+  hugeApe[12] = 0xFF;  // a size past the leading tags
+  TBytes noLyricsBegin = Lyrics3Tag("words");
+  noLyricsBegin[0] = 'X';
+  TBytes cutId3v2 = Id3v2Tag(5000);
+  cutId3v2.resize(100);
+  const struct {
+    const char* Name;
+    TBytes File;
+    const char* Expected;
+  } cases[] = {
+      {"none", music, "id3v2 0, trailing , region [0, 1000), undo -"},
+      {"two ID3v2, one with a footer", Join({Id3v2Tag(20, true), Id3v2Tag(5), music}),
+       "id3v2 2, trailing , region [55, 1055), undo -"},
+      {"ID3v2 with revision 0xFF is not a tag", Join({badRevision, music}),
+       "id3v2 0, trailing , region [0, 1030), undo -"},
+      {"ID3v1", Join({music, Id3v1Tag()}), "id3v2 0, trailing id3v1, region [0, 1000), undo -"},
+      {"APEv2 without header", Join({music, Apev2Tag({{"Artist", "x"}}, false)}),
+       "id3v2 0, trailing apev2, region [0, 1000), undo -"},
+      {"APEv2 with header, then ID3v1",
+       Join({music, Apev2Tag({{"Artist", "x"}}, true), Id3v1Tag()}),
+       "id3v2 0, trailing apev2;id3v1, region [0, 1000), undo -"},
+      {"Lyrics3, APEv2, ID3v1", Join({music, Lyrics3Tag("words"), undo, Id3v1Tag()}),
+       "id3v2 0, trailing lyrics3;apev2;id3v1, region [0, 1000), undo -003,-003,N"},
+      {"ID3v1 before APEv2 before Lyrics3", Join({music, Id3v1Tag(), undo, Lyrics3Tag("")}),
+       "id3v2 0, trailing id3v1;apev2;lyrics3, region [0, 1000), undo -003,-003,N"},
+      {"undo key in lower case", Join({music, Apev2Tag({{"mp3gain_undo", "+001,+002,N"}}, false)}),
+       "id3v2 0, trailing apev2, region [0, 1000), undo +001,+002,N"},
+      {"APEv2 size past the leading tags", Join({Id3v2Tag(0), hugeApe}),
+       "id3v2 1, trailing , region [10, 42), undo -"},
+      {"Lyrics3 without its beginning", Join({music, noLyricsBegin}),
+       "id3v2 0, trailing , region [0, 1031), undo -"},
+      {"only an ID3v1 tag", Id3v1Tag(), "id3v2 0, trailing id3v1, region [0, 0), undo -"},
+      {"ID3v2 claiming more than the file", cutId3v2,
+       "id3v2 1, trailing , region [100, 100), undo -"},
+      {"empty file", TBytes(), "id3v2 0, trailing , region [0, 0), undo -"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(c.Expected, Describe(c.File));
+  }
+}
+
+TEST(TagLayoutTest, SkipsLargeItemsWithoutReadingThem) {
+  const std::string cover(1 << 20, 'x');
+  const TBytes file =
+      Join({Filled(5000, 0x55),
+            Apev2Tag({{"Cover Art (Front)", cover}, {"MP3GAIN_UNDO", "-001,-001,N"}}, true),
+            Id3v1Tag()});
+  TMemoryStream stream(file);
+  EXPECT_EQ("-001,-001,N", ReadTagLayout(stream, stream.Size()).MP3GainUndo.value_or("-"));
+  EXPECT_LT(stream.BytesDelivered, 16 * 1024);
+  EXPECT_LE(stream.Requests.size(), 8u);
+}
+
+}  // namespace
+}  // namespace kestrix::test

@@ -1,0 +1,213 @@
+#pragma once
+
+// Crafted MPEG audio streams and tags, byte by byte, for tests and fuzz
+// seeds. Header-only, so every test program can use it as it is.
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "reader/FrameCRC.h"
+#include "reader/FrameHeader.h"
+#include "support/TestFiles.h"
+
+namespace kestrix::test {
+
+using TVersion = TFrameHeader::TVersion;
+
+// One Layer III frame. The defaults: MPEG-1, 128 kbit/s, 44.1 kHz, joint
+// stereo, no CRC word: 417 bytes.
+struct TFrameSpec {
+  TVersion Version = TVersion::MPEG1;
+  unsigned BitrateIndex = 9;
+  unsigned SampleRateIndex = 0;
+  bool Mono = false;
+  bool Padding = false;
+  bool Protected = false;
+  bool BadCRC = false;          // store a wrong CRC word
+  std::int64_t FreeLength = 0;  // the unpadded length when BitrateIndex is 0
+  // global_gain of each granule and channel, in side-information order.
+  std::vector<std::uint8_t> Gains;
+  std::uint8_t SideInfoFill = 0x5A;  // the other side-information bits
+  std::uint8_t DataFill = 0x00;
+
+  TFrameSpec& Set(TVersion V, unsigned Bitrate, unsigned SampleRate) {
+    Version = V;
+    BitrateIndex = Bitrate;
+    SampleRateIndex = SampleRate;
+    return *this;
+  }
+  TFrameSpec& Free(std::int64_t Length) {
+    BitrateIndex = 0;
+    FreeLength = Length;
+    return *this;
+  }
+  TFrameSpec With(bool TFrameSpec::*Flag, bool Value = true) const {
+    TFrameSpec copy = *this;
+    copy.*Flag = Value;
+    return copy;
+  }
+
+  TFrameHeader Header() const {
+    const std::uint8_t bytes[4] = {
+        0xFF,
+        static_cast<std::uint8_t>(0xE2 | static_cast<unsigned>(Version) << 3 | (Protected ? 0 : 1)),
+        static_cast<std::uint8_t>(BitrateIndex << 4 | SampleRateIndex << 2 | (Padding ? 2 : 0)),
+        static_cast<std::uint8_t>(Mono ? 0xC0 : 0x40)};
+    return TFrameHeader(bytes);
+  }
+  std::int64_t Length() const {
+    return BitrateIndex == 0 ? FreeLength + (Padding ? 1 : 0) : Header().FrameLength();
+  }
+};
+
+// Writes Width bits of Value, most significant first, Bit bits into Bytes.
+inline void PutBits(TBytes& Bytes, std::size_t Bit, int Width, std::uint32_t Value) {
+  for (int i = 0; i < Width; ++i, ++Bit) {
+    const auto mask = static_cast<std::uint8_t>(0x80 >> (Bit % 8));
+    const bool set = ((Value >> (Width - 1 - i)) & 1) != 0;
+    Bytes[Bit / 8] =
+        static_cast<std::uint8_t>(set ? Bytes[Bit / 8] | mask : Bytes[Bit / 8] & ~mask);
+  }
+}
+
+// The frame CRC word of a frame whose side information is in place.
+inline void StoreFrameCRC(TBytes& Frame, bool Bad = false) {
+  const std::uint16_t word =
+      static_cast<std::uint16_t>(ComputeFrameCRC(Frame.data()) ^ (Bad ? 1 : 0));
+  Frame[4] = static_cast<std::uint8_t>(word >> 8);
+  Frame[5] = static_cast<std::uint8_t>(word);
+}
+
+inline TBytes Frame(const TFrameSpec& Spec) {
+  const TFrameHeader header = Spec.Header();
+  TBytes frame(static_cast<std::size_t>(Spec.Length()), Spec.DataFill);
+  std::copy_n(header.Bytes(), 4, frame.begin());
+  const std::size_t side = Spec.Protected ? 6 : 4;
+  std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(side), header.SideInfoSize(),
+              Spec.SideInfoFill);
+  // Bits before the first part, then 59-bit parts (MPEG-1) or 63-bit ones;
+  // global_gain starts 21 bits into a part.
+  const bool mpeg1 = Spec.Version == TVersion::MPEG1;
+  const std::size_t first = mpeg1 ? (Spec.Mono ? 18 : 20) : (Spec.Mono ? 9 : 10);
+  const std::size_t part = mpeg1 ? 59 : 63;
+  for (std::size_t i = 0; i < Spec.Gains.size(); ++i) {
+    PutBits(frame, side * 8 + first + i * part + 21, 8, Spec.Gains[i]);
+  }
+  if (Spec.Protected) {
+    StoreFrameCRC(frame, Spec.BadCRC);
+  }
+  return frame;
+}
+
+inline TBytes Join(std::initializer_list<TBytes> Parts) {
+  TBytes bytes;
+  for (const TBytes& part : Parts) {
+    bytes.insert(bytes.end(), part.begin(), part.end());
+  }
+  return bytes;
+}
+
+inline TBytes Frames(const TFrameSpec& Spec, int Count) {
+  TBytes bytes;
+  for (int i = 0; i < Count; ++i) {
+    bytes = Join({bytes, Frame(Spec)});
+  }
+  return bytes;
+}
+
+// Fields of a VBR header; Magic "Xing", "Info" or "VBRI".
+struct TVbrSpec {
+  std::string Magic = "Xing";
+  std::optional<std::uint32_t> Frames;
+  std::optional<std::uint32_t> Bytes;
+  std::optional<std::uint32_t> Quality;
+  bool Toc = false;
+};
+
+// A first frame with the VBR header behind its side information (Xing,
+// Info) or at offset 36 (VBRI), its other bytes zero; what does not fit in
+// the frame is left out.
+inline TBytes VbrFrame(TFrameSpec Spec, const TVbrSpec& Vbr) {
+  Spec.SideInfoFill = 0;
+  TBytes frame = Frame(Spec);
+  const bool vbri = Vbr.Magic == "VBRI";
+  std::size_t at = vbri ? 36 : 4 + static_cast<std::size_t>(Spec.Header().SideInfoSize());
+  const auto put = [&](std::optional<std::uint32_t> Value, int Size) {
+    if (Value && at + static_cast<std::size_t>(Size) <= frame.size()) {
+      PutBits(frame, at * 8, Size * 8, *Value);
+    }
+    at += Value ? static_cast<std::size_t>(Size) : 0;
+  };
+  std::copy(Vbr.Magic.begin(), Vbr.Magic.end(), frame.begin() + static_cast<std::ptrdiff_t>(at));
+  at += 4;
+  if (vbri) {
+    put(1, 2);  // version
+    put(0, 2);  // delay
+    put(Vbr.Quality.value_or(0), 2);
+    put(Vbr.Bytes.value_or(0), 4);
+    put(Vbr.Frames.value_or(0), 4);
+  } else {
+    put((Vbr.Frames ? 1 : 0) | (Vbr.Bytes ? 2 : 0) | (Vbr.Toc ? 4 : 0) | (Vbr.Quality ? 8 : 0), 4);
+    put(Vbr.Frames, 4);
+    put(Vbr.Bytes, 4);
+    at += Vbr.Toc ? 100 : 0;
+    put(Vbr.Quality, 4);
+  }
+  if (Spec.Protected) {
+    StoreFrameCRC(frame, Spec.BadCRC);
+  }
+  return frame;
+}
+
+inline TBytes Id3v1Tag() {
+  TBytes tag(128, 0);
+  std::copy_n("TAG", 3, tag.begin());
+  return tag;
+}
+
+inline void PutLittleEndian(TBytes& Bytes, std::size_t At, std::uint32_t Value) {
+  for (int i = 0; i < 4; ++i) {
+    Bytes[At + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(Value >> (8 * i));
+  }
+}
+
+// An APEv2 tag of text items, with or without its header.
+inline TBytes Apev2Tag(const std::vector<std::pair<std::string, std::string>>& Items,
+                       bool WithHeader) {
+  TBytes items;
+  for (const auto& [key, value] : Items) {
+    TBytes item(8, 0);
+    PutLittleEndian(item, 0, static_cast<std::uint32_t>(value.size()));
+    item.insert(item.end(), key.begin(), key.end());
+    item.push_back(0);
+    item.insert(item.end(), value.begin(), value.end());
+    items = Join({items, item});
+  }
+  const auto block = [&](std::uint32_t Flags) {
+    TBytes bytes(32, 0);
+    std::copy_n("APETAGEX", 8, bytes.begin());
+    PutLittleEndian(bytes, 8, 2000);
+    PutLittleEndian(bytes, 12, static_cast<std::uint32_t>(items.size() + 32));
+    PutLittleEndian(bytes, 16, static_cast<std::uint32_t>(Items.size()));
+    PutLittleEndian(bytes, 20, Flags | (WithHeader ? 0x80000000u : 0));
+    return bytes;
+  };
+  return Join({WithHeader ? block(0x20000000u) : TBytes(), items, block(0)});
+}
+
+inline TBytes Lyrics3Tag(const std::string& Text) {
+  const std::string body = "LYRICSBEGIN" + Text;
+  std::string size = std::to_string(body.size());
+  const std::string tag = body + std::string(6 - size.size(), '0') + size + "LYRICS200";
+  return TBytes(tag.begin(), tag.end());
+}
+
+inline TBytes Filled(std::size_t Size, std::uint8_t Byte = ' ') {
+  return TBytes(Size, Byte);
+}
+
+}  // namespace kestrix::test
