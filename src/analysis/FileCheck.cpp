@@ -1,19 +1,29 @@
 #include "analysis/FileCheck.h"
 
-#include "platform/KestrixError.h"
+#include <algorithm>
+
 #include "reader/CRC16.h"
+#include "reader/FrameWalk.h"
+#include "reader/MP3GainUndo.h"
 #include "reader/StreamPass.h"
 
 namespace kestrix {
 
 namespace {
 
-// The tag's two CRCs, computed in the file's one pass.
-void ComputeTagCRCs(platform::TStream& Stream, TBasicKestrixReader& Reader) {
-  TCRC16Consumer tagCRC(Reader.InfoTagCRCRange());
-  TCRC16Consumer musicCRC(Reader.MusicCRCRange());
-  RunPass(Stream, {&tagCRC, &musicCRC});
-  Reader.SetActualCRCs(tagCRC.Value(), musicCRC.Value());
+// MP3Gain's undo steps, when the file has an intact-looking undo item and
+// a music CRC to check them against.
+std::optional<TMP3GainSteps> UndoSteps(const TTagLayout& Tags, bool TagFound) {
+  if (!TagFound || !Tags.MP3GainUndo) {
+    return std::nullopt;
+  }
+  return ParseMP3GainUndo(*Tags.MP3GainUndo);
+}
+
+std::int64_t SamplesOf(const TStreamFacts& Stream, const TBasicKestrixReader& Reader) {
+  const std::int64_t trimmed =
+      Stream.FrameSamples - Reader.GetEncoderDelay() - Reader.GetEncoderPadding();
+  return std::max<std::int64_t>(trimmed, 0);
 }
 
 }  // namespace
@@ -22,13 +32,34 @@ TFileCheck CheckStream(platform::TStream& Stream) {
   bool tagFound = false;
   TDescriptiveKestrixReader reader(Stream, false, tagFound, CLocaleSeparators());
   TBasicKestrixReader& raw = reader.GetBasicReader();
-  if (tagFound) {
-    ComputeTagCRCs(Stream, raw);
-  }
   TFileCheck check;
-  check.Verdict = JudgeFile(raw, tagFound);
-  check.Tag = DescribeTag(reader, tagFound);
   check.FileSize = raw.GetFileSize();
+  check.Tags = ReadTagLayout(Stream, check.FileSize);
+
+  // The one pass: both CRCs of the tag, the walk over every frame and,
+  // listening to the walk, the music CRC with MP3Gain's change undone.
+  const TByteRange none{};
+  TCRC16Consumer tagCRC(tagFound ? raw.InfoTagCRCRange() : none);
+  TCRC16Consumer musicCRC(tagFound ? raw.MusicCRCRange() : none);
+  const std::optional<TMP3GainSteps> steps = UndoSteps(check.Tags, tagFound);
+  std::optional<TMP3GainUndoCRC> undo;
+  if (steps) {
+    undo.emplace(raw.MusicCRCRange(), *steps);
+  }
+  TFrameWalk walk(check.Tags.StreamRegion, undo ? &*undo : nullptr);
+  RunPass(Stream, {&tagCRC, &musicCRC, &walk});
+  raw.SetActualCRCs(tagCRC.Value(), musicCRC.Value());
+
+  check.Stream = walk.Facts();
+  std::optional<TMP3GainCheck> mp3Gain;
+  if (undo) {
+    mp3Gain = TMP3GainCheck{*steps, undo->UndoneCRC(musicCRC.Value(), musicCRC.End())};
+  }
+  check.Verdict = JudgeFile(raw, tagFound, check.Stream, mp3Gain);
+  check.Tag = DescribeTag(reader, tagFound);
+  if (tagFound && check.Stream.HasStream) {
+    check.Samples = SamplesOf(check.Stream, raw);
+  }
   return check;
 }
 

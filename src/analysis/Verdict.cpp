@@ -1,13 +1,21 @@
 #include "analysis/Verdict.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace kestrix {
 
 namespace {
 
-constexpr std::array<const char*, 4> VerdictNames = {"ok", "bad", "no_tag", "error"};
-constexpr std::array<const char*, 3> ProblemNames = {"tag_crc", "music_crc", "truncated"};
+constexpr std::array<const char*, 5> VerdictNames = {"ok", "warn", "bad", "not_mp3", "error"};
+constexpr std::array<const char*, ProblemCount> ProblemNames = {
+    "tag_crc",      "music_crc",  "truncated",     "truncated_frame", "missing_frames",
+    "lost_sync",    "frame_crc",  "mixed_stream",  "mp3gain",         "unverifiable_crc",
+    "extra_frames", "byte_count", "no_vbr_header", "junk_before",     "junk_after"};
+
+// Encoder texts whose tag CRC follows LAME's definition; others (FFmpeg's
+// "Lavc" and "Lavf") compute it over other bytes in some frames.
+constexpr std::array<std::string_view, 2> LameEncoderTexts = {"LAME", "L3.99"};
 
 // A stored music length of 0 means unknown (or beyond 4 GB), so nothing
 // can be said about the file's end.
@@ -21,32 +29,123 @@ std::uint64_t MissingBytesOf(const TBasicKestrixReader& Reader) {
   return end > size ? static_cast<std::uint64_t>(end - size) : 0;
 }
 
+// The tag's nine-byte encoder and version text.
+std::string EncoderText(const TBasicKestrixReader& Reader) {
+  const auto& bytes = Reader.GetTagData().EncoderVersion;
+  return std::string(bytes, std::find(bytes, bytes + sizeof(bytes), 0));
+}
+
+bool IsLameEncoder(const std::string& Text) {
+  return std::any_of(LameEncoderTexts.begin(), LameEncoderTexts.end(),
+                     [&Text](std::string_view Prefix) { return Text.rfind(Prefix, 0) == 0; });
+}
+
+void JudgeTagCRC(const TBasicKestrixReader& Reader, TVerdict& Verdict) {
+  Verdict.StoredTagCRC = Reader.GetInfoTagCRC();
+  Verdict.ActualTagCRC = Reader.GetActualInfoTagCRC();
+  if (Verdict.StoredTagCRC == Verdict.ActualTagCRC) {
+    return;
+  }
+  Verdict.Encoder = EncoderText(Reader);
+  if (IsLameEncoder(Verdict.Encoder)) {
+    Verdict.Problems.push_back(TProblem::TagCRC);
+  } else {
+    Verdict.UnverifiableTagCRC = true;
+  }
+}
+
+// A gapless continuation's music CRC goes on from the file before it, so
+// alone it cannot be judged; MP3Gain's change explains a mismatch when the
+// CRC matches with the change undone.
+void JudgeMusicCRC(const TBasicKestrixReader& Reader, const std::optional<TMP3GainCheck>& MP3Gain,
+                   TVerdict& Verdict) {
+  Verdict.StoredMusicCRC = Reader.GetMusicCRC();
+  Verdict.ActualMusicCRC = Reader.GetActualMusicCRC();
+  if (Verdict.StoredMusicCRC == Verdict.ActualMusicCRC) {
+    return;
+  }
+  if (Reader.GetNoGapContinuation()) {
+    Verdict.UnverifiableMusicCRC = true;
+  } else if (MP3Gain && MP3Gain->UndoneMusicCRC == Verdict.StoredMusicCRC) {
+    Verdict.Problems.push_back(TProblem::MP3Gain);
+    Verdict.MP3GainSteps = MP3Gain->Steps;
+  } else {
+    Verdict.Problems.push_back(TProblem::MusicCRC);
+  }
+}
+
+void JudgeLameTag(const TBasicKestrixReader& Reader, const std::optional<TMP3GainCheck>& MP3Gain,
+                  TVerdict& Verdict) {
+  JudgeTagCRC(Reader, Verdict);
+  JudgeMusicCRC(Reader, MP3Gain, Verdict);
+  Verdict.MissingBytes = MissingBytesOf(Reader);
+  if (Verdict.MissingBytes > 0) {
+    Verdict.Problems.push_back(TProblem::Truncated);
+  }
+  if (Verdict.UnverifiableTagCRC || Verdict.UnverifiableMusicCRC) {
+    Verdict.Problems.push_back(TProblem::UnverifiableCRC);
+  }
+}
+
+void JudgeStream(const TStreamFacts& Stream, TVerdict& Verdict) {
+  const auto add = [&Verdict](bool Applies, TProblem Problem) {
+    if (Applies) {
+      Verdict.Problems.push_back(Problem);
+    }
+  };
+  Verdict.FrameMissingBytes = Stream.TruncatedFrame;
+  add(Stream.TruncatedFrame > 0, TProblem::TruncatedFrame);
+  Verdict.LostSync = Stream.LostSync;
+  add(Stream.LostSync.Events > 0, TProblem::LostSync);
+  Verdict.FailedFrameCRCs = Stream.FrameCRC;
+  add(Stream.FrameCRC > 0, TProblem::FrameCRC);
+  add(Stream.MixedStream, TProblem::MixedStream);
+  Verdict.JunkBefore = Stream.JunkBefore;
+  add(Stream.JunkBefore > 0, TProblem::JunkBefore);
+  Verdict.JunkAfter = Stream.JunkAfter;
+  add(Stream.JunkAfter > 0, TProblem::JunkAfter);
+
+  const TVbrHeaderChecks header = CheckVbrHeader(Stream);
+  if (header.MissingFrames || header.ExtraFrames) {
+    Verdict.FrameCount = header.MissingFrames ? *header.MissingFrames : *header.ExtraFrames;
+  }
+  add(header.MissingFrames.has_value(), TProblem::MissingFrames);
+  add(header.ExtraFrames.has_value(), TProblem::ExtraFrames);
+  if (header.ByteCount) {
+    Verdict.ByteCount = *header.ByteCount;
+  }
+  add(header.ByteCount.has_value(), TProblem::ByteCount);
+  add(header.NoVbrHeader, TProblem::NoVbrHeader);
+}
+
+TVerdictKind KindOf(const TVerdict& Verdict, const TStreamFacts& Stream) {
+  if (!Stream.HasStream) {
+    return TVerdictKind::NotMP3;
+  }
+  if (std::any_of(Verdict.Problems.begin(), Verdict.Problems.end(), IsDamage)) {
+    return TVerdictKind::Bad;
+  }
+  return Verdict.Problems.empty() ? TVerdictKind::Ok : TVerdictKind::Warn;
+}
+
 }  // namespace
 
 bool TVerdict::Has(TProblem Problem) const {
   return std::find(Problems.begin(), Problems.end(), Problem) != Problems.end();
 }
 
-TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound) {
+TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TStreamFacts& Stream,
+                   const std::optional<TMP3GainCheck>& MP3Gain) {
   TVerdict verdict;
-  if (!TagFound) {
-    return verdict;
+  if (TagFound) {
+    JudgeLameTag(Reader, MP3Gain, verdict);
   }
-  verdict.StoredTagCRC = Reader.GetInfoTagCRC();
-  verdict.ActualTagCRC = Reader.GetActualInfoTagCRC();
-  verdict.StoredMusicCRC = Reader.GetMusicCRC();
-  verdict.ActualMusicCRC = Reader.GetActualMusicCRC();
-  verdict.MissingBytes = MissingBytesOf(Reader);
-  if (verdict.StoredTagCRC != verdict.ActualTagCRC) {
-    verdict.Problems.push_back(TProblem::TagCRC);
+  // Without a stream only the tag's problems are told.
+  if (Stream.HasStream) {
+    JudgeStream(Stream, verdict);
   }
-  if (verdict.StoredMusicCRC != verdict.ActualMusicCRC) {
-    verdict.Problems.push_back(TProblem::MusicCRC);
-  }
-  if (verdict.MissingBytes > 0) {
-    verdict.Problems.push_back(TProblem::Truncated);
-  }
-  verdict.Kind = verdict.Problems.empty() ? TVerdictKind::Ok : TVerdictKind::Bad;
+  std::sort(verdict.Problems.begin(), verdict.Problems.end());
+  verdict.Kind = KindOf(verdict, Stream);
   return verdict;
 }
 

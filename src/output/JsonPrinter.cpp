@@ -69,22 +69,132 @@ TJson Problems(const TVerdict& Verdict) {
   return problems;
 }
 
+TJson StoredActual(const TStoredActual& Figures) {
+  return {{"stored", Figures.Stored}, {"actual", Figures.Actual}};
+}
+
+TJson UnverifiableCRCs(const TVerdict& Verdict) {
+  TJson crcs = TJson::array();
+  if (Verdict.UnverifiableTagCRC) {
+    crcs.push_back("tag");
+  }
+  if (Verdict.UnverifiableMusicCRC) {
+    crcs.push_back("music");
+  }
+  return {{"crcs", crcs}};
+}
+
+// The figures of a problem; null for one that has none.
+TJson ProblemDetails(TProblem Problem, const TVerdict& Verdict) {
+  switch (Problem) {
+    case TProblem::Truncated:
+      return {{"missing", Verdict.MissingBytes}};
+    case TProblem::TruncatedFrame:
+      return {{"missing", Verdict.FrameMissingBytes}};
+    case TProblem::MissingFrames:
+    case TProblem::ExtraFrames:
+      return StoredActual(Verdict.FrameCount);
+    case TProblem::ByteCount:
+      return StoredActual(Verdict.ByteCount);
+    case TProblem::LostSync:
+      return {{"events", Verdict.LostSync.Events},
+              {"bytes", Verdict.LostSync.Bytes},
+              {"first_offset", Verdict.LostSync.FirstOffset}};
+    case TProblem::FrameCRC:
+      return {{"frames", Verdict.FailedFrameCRCs}};
+    case TProblem::JunkBefore:
+      return {{"bytes", Verdict.JunkBefore}};
+    case TProblem::JunkAfter:
+      return {{"bytes", Verdict.JunkAfter}};
+    case TProblem::MP3Gain:
+      return {{"steps", {Verdict.MP3GainSteps.Left, Verdict.MP3GainSteps.Right}}};
+    case TProblem::UnverifiableCRC:
+      return UnverifiableCRCs(Verdict);
+    case TProblem::TagCRC:
+    case TProblem::MusicCRC:
+    case TProblem::MixedStream:
+    case TProblem::NoVbrHeader:
+      break;
+  }
+  return nullptr;
+}
+
+TJson Details(const TVerdict& Verdict) {
+  TJson details = TJson::object();
+  for (const TProblem problem : Verdict.Problems) {
+    TJson figures = ProblemDetails(problem, Verdict);
+    if (!figures.is_null()) {
+      details[ProblemName(problem)] = std::move(figures);
+    }
+  }
+  return details;
+}
+
+template <typename TValue>
+TJson ValueOrNull(const std::optional<TValue>& Value) {
+  return Value ? TJson(*Value) : TJson(nullptr);
+}
+
+TJson VbrHeader(const std::optional<TVbrHeader>& Header) {
+  if (!Header) {
+    return nullptr;
+  }
+  TJson object;
+  object["kind"] = VbrHeaderKindName(Header->Kind);
+  object["frames"] = ValueOrNull(Header->Frames);
+  object["bytes"] = ValueOrNull(Header->Bytes);
+  object["quality"] = ValueOrNull(Header->Quality);
+  object["toc"] = Header->Toc;
+  return object;
+}
+
+TJson Stream(const TFileCheck& Check) {
+  const TStreamFacts& facts = Check.Stream;
+  if (!facts.HasStream) {
+    return nullptr;
+  }
+  TJson stream;
+  stream["first_frame"] = facts.FirstFrame;
+  stream["version"] = MPEGVersionName(facts.Version);
+  stream["sample_rate"] = facts.SampleRate;
+  stream["channels"] = facts.Channels;
+  stream["frames"] = facts.Frames;
+  stream["bytes"] = facts.Bytes;
+  stream["duration"] = facts.Duration;
+  stream["samples"] = ValueOrNull(Check.Samples);
+  stream["bitrate_mode"] = BitrateModeName(facts.BitrateMode);
+  stream["average_bitrate"] = ValueOrNull(facts.AverageBitrate);
+  stream["protected_frames"] = facts.ProtectedFrames;
+  stream["vbr_header"] = VbrHeader(facts.VbrHeader);
+  return stream;
+}
+
+TJson Tags(const TTagLayout& Layout) {
+  TJson trailing = TJson::array();
+  for (const TTrailingTag& tag : Layout.Trailing) {
+    trailing.push_back(TrailingTagName(tag.Kind));
+  }
+  return {{"id3v2", Layout.Id3v2}, {"trailing", trailing}};
+}
+
 }  // namespace
 
 std::string JsonFileLine(const std::u16string& FullName, const TFileCheck& Check) {
   const TVerdict& verdict = Check.Verdict;
+  const bool failed = verdict.Kind == TVerdictKind::Error;
   TJson object;
   object["path"] = Utf8(FullName);
   object["verdict"] = VerdictName(verdict.Kind);
   object["problems"] = Problems(verdict);
-  if (verdict.Kind == TVerdictKind::Error) {
+  if (failed) {
     object["error"] = Utf8(verdict.Error);
-    object["fields"] = TJson::object();
-    object["values"] = TJson::object();
-    return Line(object);
   }
+  object["details"] = Details(verdict);
+  object["lame_tag"] = Check.HasLameTag();
+  object["stream"] = Stream(Check);
+  object["tags"] = failed ? TJson(nullptr) : Tags(Check.Tags);
   object["fields"] = Fields(Check.Tag);
-  object["values"] = Values(Check);
+  object["values"] = failed ? TJson::object() : Values(Check);
   return Line(object);
 }
 
@@ -97,8 +207,9 @@ std::string JsonSummaryLine(const TTally& Tally) {
   summary["format"] = JsonFormatVersion;
   summary["files"] = Tally.Files();
   summary["ok"] = Tally.Of(TVerdictKind::Ok);
+  summary["warn"] = Tally.Of(TVerdictKind::Warn);
   summary["bad"] = Tally.Of(TVerdictKind::Bad);
-  summary["no_tag"] = Tally.Of(TVerdictKind::NoTag);
+  summary["not_mp3"] = Tally.Of(TVerdictKind::NotMP3);
   summary["error"] = Tally.Of(TVerdictKind::Error);
   TJson object;
   object["summary"] = summary;

@@ -7,7 +7,7 @@
 namespace kestrix {
 
 // The version of the object layout, given in the summary object.
-inline constexpr int JsonFormatVersion = 1;
+inline constexpr int JsonFormatVersion = 2;
 
 // The object of one file as one line of JSON, without its line end.
 std::string JsonFileLine(const std::u16string& FullName, const TFileCheck& Check);

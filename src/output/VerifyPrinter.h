@@ -6,13 +6,16 @@
 
 namespace kestrix {
 
-// The line of one file: "OK   <path>", "BAD  <path>: <problems>",
-// "--   <path>: no LAME tag" or "ERR  <path>: <message>". Counts are grouped
-// with Thousands. Control characters and lone surrogates of the path and
-// message become U+FFFD, so every file is one line on any output.
-std::u16string VerifyLine(const std::u16string& Path, const TVerdict& Verdict,
+// The line of one file: "OK   <path>" (with " (no LAME tag)" when it has
+// none), "WARN <path>: <problems>", "BAD  <path>: <problems>",
+// "--   <path>: not an MP3 file" or "ERR  <path>: <message>". Counts are
+// grouped with Thousands. Control characters and lone surrogates of the
+// path and message become U+FFFD, so every file is one line on any output.
+std::u16string VerifyLine(const std::u16string& Path, const TFileCheck& Check,
                           const std::string& Thousands);
-// "<n> files: <n> OK, <n> BAD, <n> without a LAME tag, <n> errors".
+// One problem in words, with its figures.
+std::u16string ProblemText(TProblem Problem, const TVerdict& Verdict, const std::string& Thousands);
+// "<n> files: <n> OK, <n> WARN, <n> BAD, <n> not MP3, <n> errors".
 std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands);
 
 // One line per file for a person, then the counts; through the text

@@ -41,11 +41,15 @@ class TCRC16Consumer final : public TPassConsumer {
   explicit TCRC16Consumer(TByteRange Bytes) : Bytes(Bytes) {}
   TByteRange Range() const override { return Bytes; }
   void Take(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size) override;
+  void Finish(std::int64_t End) override { Ended = End; }
   std::uint16_t Value() const { return CRC; }
+  // Behind the last byte covered: the range's end, or the file's before it.
+  std::int64_t End() const { return Ended; }
 
  private:
   TByteRange Bytes;
   std::uint16_t CRC = 0;
+  std::int64_t Ended = 0;
 };
 
 }  // namespace kestrix

@@ -13,30 +13,45 @@ using TProblems = std::vector<TProblem>;
 constexpr std::size_t MusicStart = 417;
 constexpr std::size_t TagByte = 36 + 119 + QualityIndex;
 
-TVerdict Judge(const TBytes& File) {
+// A tag of LAME's, whose tag CRC is LAME's.
+TTagFileBuilder Lame() {
+  TTagFileBuilder builder;
+  builder.Version("LAME3.100");
+  return builder;
+}
+
+// An intact stream, so that only the tag is judged.
+TStreamFacts IntactStream() {
+  TStreamFacts stream;
+  stream.HasStream = true;
+  return stream;
+}
+
+TVerdict Judge(const TBytes& File, const TStreamFacts& Stream = IntactStream(),
+               const std::optional<TMP3GainCheck>& MP3Gain = std::nullopt) {
   TMemoryStream stream(File);
   bool found = false;
   const TBasicKestrixReader reader(stream, true, found);
-  return JudgeFile(reader, found);
+  return JudgeFile(reader, found, Stream, MP3Gain);
 }
 
 TEST(Verdict, IntactFileIsOk) {
-  const TVerdict verdict = Judge(TTagFileBuilder().Build());
+  const TVerdict verdict = Judge(Lame().Build());
   EXPECT_EQ(verdict.Kind, TVerdictKind::Ok);
   EXPECT_TRUE(verdict.Problems.empty());
   EXPECT_EQ(verdict.StoredMusicCRC, verdict.ActualMusicCRC);
 }
 
 TEST(Verdict, EachDamageIsNamed) {
-  TBytes music = TTagFileBuilder().Build();
+  TBytes music = Lame().Build();
   music[MusicStart + 1000] ^= 0x01;
   EXPECT_EQ(Judge(music).Problems, TProblems{TProblem::MusicCRC});
 
-  TBytes tag = TTagFileBuilder().Build();
+  TBytes tag = Lame().Build();
   tag[TagByte] ^= 0x01;
   EXPECT_EQ(Judge(tag).Problems, TProblems{TProblem::TagCRC});
 
-  TBytes cut = TTagFileBuilder().Build();
+  TBytes cut = Lame().Build();
   cut.resize(cut.size() - 300);
   const TVerdict verdict = Judge(cut);
   EXPECT_EQ(verdict.Kind, TVerdictKind::Bad);
@@ -58,13 +73,13 @@ TEST(Verdict, TruncationCountsFromTheFramePosition) {
 }
 
 TEST(Verdict, LongerFileIsNotTruncated) {
-  TBytes file = TTagFileBuilder().Build();
+  TBytes file = Lame().Build();
   file.insert(file.end(), 128, 'T');  // an ID3v1 tag behind the music
   EXPECT_EQ(Judge(file).Kind, TVerdictKind::Ok);
 }
 
 TEST(Verdict, UnknownMusicLengthSaysNothingOfTheEnd) {
-  TTagFileBuilder builder;
+  TTagFileBuilder builder = Lame();
   builder.FixCRCs = false;
   builder.Set(InfoTagCRCIndex, {0x12, 0x34});
   const TVerdict verdict = Judge(builder.Build());  // music length 0
@@ -75,8 +90,8 @@ TEST(Verdict, UnknownMusicLengthSaysNothingOfTheEnd) {
 TEST(Verdict, MissingTagAndErrors) {
   TTagFileBuilder builder;
   builder.Magic = "Junk";
-  EXPECT_EQ(Judge(builder.Build()).Kind, TVerdictKind::NoTag);
-  EXPECT_EQ(Judge({}).Kind, TVerdictKind::NoTag);
+  EXPECT_EQ(Judge(builder.Build()).Kind, TVerdictKind::Ok);
+  EXPECT_EQ(Judge({}, TStreamFacts()).Kind, TVerdictKind::NotMP3);
   const TVerdict error = ErrorVerdict("Cannot open file x");
   EXPECT_EQ(error.Kind, TVerdictKind::Error);
   EXPECT_EQ(error.Error, "Cannot open file x");
@@ -85,11 +100,76 @@ TEST(Verdict, MissingTagAndErrors) {
 TEST(Verdict, NamesAsTheMachineFormsWriteThem) {
   EXPECT_EQ(VerdictName(TVerdictKind::Ok), "ok");
   EXPECT_EQ(VerdictName(TVerdictKind::Bad), "bad");
-  EXPECT_EQ(VerdictName(TVerdictKind::NoTag), "no_tag");
+  EXPECT_EQ(VerdictName(TVerdictKind::Warn), "warn");
+  EXPECT_EQ(VerdictName(TVerdictKind::NotMP3), "not_mp3");
   EXPECT_EQ(VerdictName(TVerdictKind::Error), "error");
   EXPECT_EQ(ProblemName(TProblem::TagCRC), "tag_crc");
   EXPECT_EQ(ProblemName(TProblem::MusicCRC), "music_crc");
   EXPECT_EQ(ProblemName(TProblem::Truncated), "truncated");
+  EXPECT_EQ(ProblemName(TProblem::MixedStream), "mixed_stream");
+  EXPECT_EQ(ProblemName(TProblem::UnverifiableCRC), "unverifiable_crc");
+  EXPECT_EQ(ProblemName(TProblem::JunkAfter), "junk_after");
+}
+
+// Stored CRCs that differ for a known, harmless reason are warnings.
+TEST(Verdict, KnownReasonsWarnInsteadOfDamage) {
+  TTagFileBuilder other;
+  other.Version("Lavf58.76");
+  TBytes tag = other.Build();
+  tag[TagByte] ^= 0x01;
+  const TVerdict lavf = Judge(tag);
+  EXPECT_EQ(lavf.Kind, TVerdictKind::Warn);
+  EXPECT_EQ(lavf.Problems, TProblems{TProblem::UnverifiableCRC});
+  EXPECT_TRUE(lavf.UnverifiableTagCRC);
+  EXPECT_EQ(lavf.Encoder, "Lavf58.76");
+  other.Version("L3.99r");
+  tag = other.Build();
+  tag[TagByte] ^= 0x01;
+  EXPECT_EQ(Judge(tag).Problems, TProblems{TProblem::TagCRC});
+
+  TTagFileBuilder continuation;
+  continuation.Set(FlagsATHIndex, {0x80});
+  TBytes music = continuation.Build();
+  music[MusicStart + 5] ^= 0x01;
+  const TVerdict nogap = Judge(music);
+  EXPECT_EQ(nogap.Problems, TProblems{TProblem::UnverifiableCRC});
+  EXPECT_TRUE(nogap.UnverifiableMusicCRC);
+
+  music = Lame().Build();
+  music[MusicStart + 5] ^= 0x01;
+  const std::uint16_t stored = Judge(music).StoredMusicCRC;
+  const TVerdict gained = Judge(music, IntactStream(), TMP3GainCheck{{-3, -2}, stored});
+  EXPECT_EQ(gained.Kind, TVerdictKind::Warn);
+  EXPECT_EQ(gained.Problems, TProblems{TProblem::MP3Gain});
+  EXPECT_EQ(gained.MP3GainSteps.Right, -2);
+  const auto otherCRC = static_cast<std::uint16_t>(stored ^ 1);
+  EXPECT_EQ(Judge(music, IntactStream(), TMP3GainCheck{{-3, -2}, otherCRC}).Problems,
+            TProblems{TProblem::MusicCRC});
+}
+
+TEST(Verdict, StreamProblemsInTheirOrderAndNotMP3First) {
+  TStreamFacts stream = IntactStream();
+  stream.JunkAfter = 10;
+  stream.MixedStream = true;
+  stream.LostSync = {2, 300, 5000};
+  stream.TruncatedFrame = 7;
+  const TVerdict bad = Judge(Lame().Build(), stream);
+  EXPECT_EQ(bad.Kind, TVerdictKind::Bad);
+  EXPECT_EQ(bad.Problems, (TProblems{TProblem::TruncatedFrame, TProblem::LostSync,
+                                     TProblem::MixedStream, TProblem::JunkAfter}));
+  EXPECT_EQ(bad.LostSync.Bytes, 300);
+
+  TStreamFacts junk = IntactStream();
+  junk.JunkBefore = 3;
+  EXPECT_EQ(Judge({'x'}, junk).Kind, TVerdictKind::Warn);
+
+  // A damaged tag in a file without a stream: not an MP3 file, the
+  // problem still told.
+  TBytes tag = Lame().Build();
+  tag[TagByte] ^= 0x01;
+  const TVerdict none = Judge(tag, TStreamFacts());
+  EXPECT_EQ(none.Kind, TVerdictKind::NotMP3);
+  EXPECT_EQ(none.Problems, TProblems{TProblem::TagCRC});
 }
 
 TEST(Tally, CountsEachVerdict) {
@@ -100,7 +180,7 @@ TEST(Tally, CountsEachVerdict) {
   }
   EXPECT_EQ(tally.Files(), 4u);
   EXPECT_EQ(tally.Of(TVerdictKind::Ok), 2u);
-  EXPECT_EQ(tally.Of(TVerdictKind::NoTag), 0u);
+  EXPECT_EQ(tally.Of(TVerdictKind::NotMP3), 0u);
 }
 
 }  // namespace

@@ -279,10 +279,12 @@ TEST_F(MachineOutputTest, FieldTextsAreTheReportLinesAndValuesAgree) {
     const TTexts report = ReportTexts(files[i]);
     EXPECT_EQ(JsonTexts(objects[i]["fields"]), report);
     ExpectValuesAgree(objects[i]["values"], report, fs::file_size(files[i]));
-    EXPECT_EQ(objects[i]["verdict"], report.count("tag_revision") != 0 ? "ok" : "no_tag");
+    EXPECT_EQ(objects[i]["lame_tag"], report.count("tag_revision") != 0);
+    // A crafted tag frame alone is no MPEG stream; every sample is intact.
+    EXPECT_EQ(objects[i]["verdict"], files[i].parent_path() == Folder.Path() ? "not_mp3" : "ok");
   }
   EXPECT_EQ(objects.back()["summary"]["files"], files.size());
-  EXPECT_EQ(objects.back()["summary"]["format"], 1);
+  EXPECT_EQ(objects.back()["summary"]["format"], 2);
 }
 
 // A locale that groups digits: en_US on POSIX; on Windows the user's, which
@@ -323,9 +325,10 @@ TEST_F(MachineOutputTest, VerdictsNameTheDamage) {
   const auto problems = [this](const fs::path& File) { return JsonOf(File)["problems"]; };
   EXPECT_EQ(problems(music), json({"music_crc"}));
   EXPECT_EQ(problems(tag), json({"tag_crc"}));
-  EXPECT_EQ(problems(cut), json({"music_crc", "truncated"}));
+  EXPECT_EQ(problems(cut),
+            json({"music_crc", "truncated", "truncated_frame", "missing_frames", "byte_count"}));
   EXPECT_EQ(JsonOf(music)["verdict"], "bad");
-  EXPECT_EQ(JsonOf(none)["verdict"], "no_tag");
+  EXPECT_EQ(JsonOf(none)["verdict"], "not_mp3");
   EXPECT_EQ(JsonOf(none)["problems"], json::array());
 }
 
@@ -395,8 +398,8 @@ TEST_F(MachineOutputTest, JsonHoldsNothingButObjects) {
   const std::vector<json> objects = JsonLines(run.Output);
   ASSERT_EQ(objects.size(), 2u);
   EXPECT_EQ(objects[0]["path"], good.string());
-  EXPECT_EQ(objects[1], json::parse(R"({"summary":{"format":1,"files":1,"ok":1,"bad":0,)"
-                                    R"("no_tag":0,"error":0}})"));
+  EXPECT_EQ(objects[1], json::parse(R"({"summary":{"format":2,"files":1,"ok":1,"warn":0,)"
+                                    R"("bad":0,"not_mp3":0,"error":0}})"));
   EXPECT_EQ(run.Errors, "FILE NOT FOUND: '" + missing + "'\r\n");
   EXPECT_EQ(run.ExitCode, 2);
 }
@@ -407,9 +410,13 @@ TEST_F(MachineOutputTest, CsvHasAHeaderAndOneRowPerFile) {
   const TRunResult run = RunKestrix({"--csv", good.string(), none.string()});
   const std::vector<std::string> records = Split(run.Output, "\r\n");
   ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(records[0].substr(0, 48), "path,verdict,problems,tag_revision,encoder_strin");
-  EXPECT_EQ(records[1].substr(0, good.string().size() + 14), good.string() + ",ok,,0,LAME,3.");
-  EXPECT_EQ(records[2], none.string() + ",no_tag" + std::string(32, ','));
+  EXPECT_EQ(records[0].substr(0, 54), "path,verdict,problems,lame_tag,first_frame,version,sam");
+  EXPECT_EQ(records[1].substr(0, good.string().size() + 31),
+            good.string() + ",ok,,true,0,1,44100,2,78,33017,");
+  // Only the tags' cells for a file without a stream: no ID3v2 tag, none
+  // at the end.
+  EXPECT_EQ(records[2],
+            none.string() + ",not_mp3,,false" + std::string(15, ',') + "0" + std::string(32, ','));
   EXPECT_EQ(run.ExitCode, 0);
 }
 
@@ -424,18 +431,22 @@ TEST_F(MachineOutputTest, VerifyPrintsOneLinePerFileAndTheCounts) {
   const std::string actualCRC = cutValues["actual_music_crc"];
   lines.push_back(u"");
   lines.push_back(u"OK   " + ToU16(good));
+  // 1,234 bytes are the last 2 frames (417 and 418 bytes) and 398 of the
+  // one before them; the VBR header counts all 78 audio frames.
   lines.push_back(u"BAD  " + ToU16(cut) + u": music CRC stored " + ToU16(musicCRC) + u", actual " +
                   ToU16(actualCRC) + u"; file ends " + Grouped(u"1234") +
-                  u" bytes before the stored music length");
-  lines.push_back(u"--   " + ToU16(none) + u": no LAME tag");
-  lines.push_back(u"3 files: 1 OK, 1 BAD, 1 without a LAME tag, 0 errors");
+                  u" bytes before the stored music length; last frame cut short by 398 bytes; "
+                  u"VBR header says 78 frames, the stream has 75; VBR header says " +
+                  Grouped(u"33017") + u" bytes, the stream has " + Grouped(u"31783"));
+  lines.push_back(u"--   " + ToU16(none) + u": not an MP3 file");
+  lines.push_back(u"3 files: 1 OK, 0 WARN, 1 BAD, 1 not MP3, 0 errors");
   EXPECT_EQ(run.Output, RedirectedText(lines));
   EXPECT_EQ(run.ExitCode, 4);
 
   const TRunResult utf8 = RunKestrix({"--verify", "--utf8", none.string(), none.string()});
   EXPECT_NE(utf8.Output.find("\n--   " + none.string() +
-                             ": no LAME tag\n2 files: 0 OK, 0 BAD, "
-                             "2 without a LAME tag, 0 errors\n"),
+                             ": not an MP3 file\n2 files: 0 OK, 0 WARN, 0 BAD, "
+                             "2 not MP3, 0 errors\n"),
             std::string::npos);
 }
 

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/StreamBuilder.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {
 namespace {
+
+// lame_tag, the stream's facts, id3v2 and trailing.
+constexpr std::size_t Facts = 17;
 
 TEST(CsvRecord, QuotesOnlyWhatNeedsIt) {
   EXPECT_EQ(CsvRecord({"a", "", "b c"}), "a,,b c");
@@ -18,14 +22,18 @@ TEST(CsvRecord, QuotesOnlyWhatNeedsIt) {
 
 TEST(CsvHeader, NamesTheColumnsInReportOrder) {
   const std::vector<std::string> header = CsvHeader();
-  ASSERT_EQ(header.size(), 3u + 30u + 1u);
+  ASSERT_EQ(header.size(), 3u + Facts + 30u + 1u);
   EXPECT_EQ(header[0], "path");
   EXPECT_EQ(header[1], "verdict");
   EXPECT_EQ(header[2], "problems");
-  EXPECT_EQ(header[3], "tag_revision");
-  EXPECT_EQ(header[31], "actual_infotag_crc");
-  EXPECT_EQ(header[32], "preset_guess");
-  EXPECT_EQ(header[33], "error");
+  EXPECT_EQ(header[3], "lame_tag");
+  EXPECT_EQ(header[4], "first_frame");
+  EXPECT_EQ(header[18], "id3v2");
+  EXPECT_EQ(header[19], "trailing");
+  EXPECT_EQ(header[20], "tag_revision");
+  EXPECT_EQ(header[48], "actual_infotag_crc");
+  EXPECT_EQ(header[49], "preset_guess");
+  EXPECT_EQ(header[50], "error");
 }
 
 class CsvRowTest : public ::testing::Test {
@@ -40,7 +48,10 @@ class CsvRowTest : public ::testing::Test {
 };
 
 TEST_F(CsvRowTest, BadFileListsItsProblems) {
-  TBytes file = TTagFileBuilder().Build();
+  TTagFileBuilder builder;
+  builder.Version("LAME3.100");
+  builder.Music = Frames(TFrameSpec(), 4);
+  TBytes file = builder.Build();
   file.resize(file.size() - 10);
   file[36 + 119] ^= 0xFF;  // the quality byte
   TVerdictKind kind = TVerdictKind::Ok;
@@ -49,19 +60,24 @@ TEST_F(CsvRowTest, BadFileListsItsProblems) {
   ASSERT_EQ(row.size(), CsvHeader().size());
   EXPECT_EQ(row[0], (Folder.Path() / "a,b.mp3").string());
   EXPECT_EQ(row[1], "bad");
-  EXPECT_EQ(row[2], "tag_crc;music_crc;truncated");
-  EXPECT_EQ(row[3], "0");
-  EXPECT_EQ(row[32], "");  // no guess
-  EXPECT_EQ(row[33], "");  // no error
+  EXPECT_EQ(row[2], "tag_crc;music_crc;truncated;truncated_frame");
+  EXPECT_EQ(row[3], "true");
+  EXPECT_EQ(row[20], "0");
+  EXPECT_EQ(row[49], "");  // no guess
+  EXPECT_EQ(row[50], "");  // no error
 }
 
 TEST_F(CsvRowTest, FileWithoutTagHasOnlyItsVerdict) {
   TVerdictKind kind = TVerdictKind::Ok;
   const std::vector<std::string> row = Row({'n', 'o'}, kind);
-  EXPECT_EQ(kind, TVerdictKind::NoTag);
-  EXPECT_EQ(row[1], "no_tag");
+  EXPECT_EQ(kind, TVerdictKind::NotMP3);
+  EXPECT_EQ(row[1], "not_mp3");
+  EXPECT_EQ(row[3], "false");
+  EXPECT_EQ(row[18], "0");  // no ID3v2 tag
   for (std::size_t i = 2; i < row.size(); ++i) {
-    EXPECT_EQ(row[i], "") << i;
+    if (i != 3 && i != 18) {
+      EXPECT_EQ(row[i], "") << i;
+    }
   }
 }
 

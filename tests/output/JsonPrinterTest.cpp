@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/StreamBuilder.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {
@@ -29,6 +30,7 @@ class JsonFileTest : public ::testing::Test {
 // A tag with a value in every field the values object names.
 TTagFileBuilder FullTag() {
   TTagFileBuilder tag;
+  tag.Music = Frames(TFrameSpec(), 5);
   tag.Version("LAME3.99r");
   tag.Set(QualityIndex, {57})
       .Set(RevisionMethodIndex, {0x14})            // revision 1, new VBR
@@ -103,7 +105,7 @@ TEST_F(JsonFileTest, DamageIsNamed) {
   TVerdictKind kind = TVerdictKind::Ok;
   const json object = Object(file, &kind);
   EXPECT_EQ(kind, TVerdictKind::Bad);
-  EXPECT_EQ(object["problems"], json({"music_crc", "truncated"}));
+  EXPECT_EQ(object["problems"], json({"music_crc", "truncated", "truncated_frame"}));
   EXPECT_EQ(object["values"]["file_size"], 1500);
 }
 
@@ -111,12 +113,17 @@ TEST_F(JsonFileTest, FilesWithoutATag) {
   TTagFileBuilder old;
   old.FixCRCs = false;
   old.Version("LAME3.88 ");
+  old.Music = Frames(TFrameSpec(), 5);
   const json before = Object(old.Build());
-  EXPECT_EQ(before["verdict"], "no_tag");
+  EXPECT_EQ(before["verdict"], "ok");
+  EXPECT_EQ(before["lame_tag"], false);
   EXPECT_EQ(before["fields"], json({{"encoder_string", "LAME"}, {"version_string", "3.88 "}}));
   EXPECT_EQ(before["values"]["version"], "3.88 ");
 
   const json none = Object({'x'});
+  EXPECT_EQ(none["verdict"], "not_mp3");
+  EXPECT_EQ(none["stream"], nullptr);
+  EXPECT_EQ(none["tags"], json({{"id3v2", 0}, {"trailing", json::array()}}));
   EXPECT_EQ(none["fields"], json::object());
   EXPECT_EQ(none["values"], json({{"file_size", 1}}));
 }
@@ -134,7 +141,7 @@ TEST(JsonLines, ErrorAndSummary) {
   tally.Count(TVerdictKind::Bad);
   tally.Count(TVerdictKind::Error);
   EXPECT_EQ(JsonSummaryLine(tally),
-            R"({"summary":{"format":1,"files":3,"ok":1,"bad":1,"no_tag":0,"error":1}})");
+            R"({"summary":{"format":2,"files":3,"ok":1,"warn":0,"bad":1,"not_mp3":0,"error":1}})");
 }
 
 }  // namespace

@@ -5,41 +5,90 @@
 namespace kestrix {
 namespace {
 
-TVerdict Bad(std::vector<TProblem> Problems) {
+TFileCheck Checked(TVerdict Verdict, bool LameTag = true) {
+  TFileCheck check;
+  check.Verdict = std::move(Verdict);
+  check.Tag.Kind = LameTag ? TTagKind::Tag : TTagKind::None;
+  return check;
+}
+
+TVerdict With(TVerdictKind Kind, std::vector<TProblem> Problems) {
   TVerdict verdict;
-  verdict.Kind = TVerdictKind::Bad;
+  verdict.Kind = Kind;
   verdict.Problems = std::move(Problems);
   verdict.StoredTagCRC = 0x00A3;
   verdict.ActualTagCRC = 0xFFFF;
   verdict.StoredMusicCRC = 0x0033;
   verdict.ActualMusicCRC = 0xC5B2;
   verdict.MissingBytes = 272872;
+  verdict.FrameMissingBytes = 301;
+  verdict.FrameCount = {6300, 4211};
+  verdict.ByteCount = {1234567, 1200000};
+  verdict.LostSync = {2, 1312, 883412};
+  verdict.FailedFrameCRCs = 3;
+  verdict.JunkBefore = 1;
+  verdict.JunkAfter = 4096;
+  verdict.MP3GainSteps = {-3, 2};
+  verdict.Encoder = "Lavf58.76";
   return verdict;
 }
 
+TVerdict Bad(std::vector<TProblem> Problems) {
+  return With(TVerdictKind::Bad, std::move(Problems));
+}
+
 TEST(VerifyLine, OneFormPerVerdict) {
-  TVerdict ok;
-  ok.Kind = TVerdictKind::Ok;
+  const TFileCheck ok = Checked(TVerdict());
   EXPECT_EQ(VerifyLine(u"/m/a.mp3", ok, ","), u"OK   /m/a.mp3");
-  EXPECT_EQ(VerifyLine(u"/m/a.mp3", TVerdict(), ","), u"--   /m/a.mp3: no LAME tag");
-  EXPECT_EQ(VerifyLine(u"/m/a.mp3", ErrorVerdict("Cannot open file /m/a.mp3"), ","),
+  EXPECT_EQ(VerifyLine(u"/m/a.mp3", Checked(TVerdict(), false), ","),
+            u"OK   /m/a.mp3 (no LAME tag)");
+  EXPECT_EQ(VerifyLine(u"/m/a.mp3", Checked(With(TVerdictKind::NotMP3, {}), false), ","),
+            u"--   /m/a.mp3: not an MP3 file");
+  EXPECT_EQ(VerifyLine(u"/m/a.mp3", Checked(ErrorVerdict("Cannot open file /m/a.mp3")), ","),
             u"ERR  /m/a.mp3: Cannot open file /m/a.mp3");
+  EXPECT_EQ(VerifyLine(u"w", Checked(With(TVerdictKind::Warn, {TProblem::JunkAfter})), ","),
+            u"WARN w: 4,096 bytes after the last frame");
 }
 
 TEST(VerifyLine, BadTellsEveryProblemWithItsValues) {
-  EXPECT_EQ(VerifyLine(u"/m/a.mp3", Bad({TProblem::MusicCRC, TProblem::Truncated}), ","),
+  EXPECT_EQ(VerifyLine(u"/m/a.mp3", Checked(Bad({TProblem::MusicCRC, TProblem::Truncated})), ","),
             u"BAD  /m/a.mp3: music CRC stored 0033, actual C5B2; file ends 272,872 bytes "
             u"before the stored music length");
-  EXPECT_EQ(VerifyLine(u"/m/a.mp3", Bad({TProblem::TagCRC}), ""),
+  EXPECT_EQ(VerifyLine(u"/m/a.mp3", Checked(Bad({TProblem::TagCRC})), ""),
             u"BAD  /m/a.mp3: tag CRC stored 00A3, actual FFFF");
-  EXPECT_EQ(VerifyLine(u"b", Bad({TProblem::Truncated}), "."),
+  EXPECT_EQ(VerifyLine(u"b", Checked(Bad({TProblem::Truncated})), "."),
             u"BAD  b: file ends 272.872 bytes before the stored music length");
 }
 
+TEST(ProblemText, FiguresOfTheStreamProblems) {
+  const TVerdict verdict = Bad({});
+  const auto text = [&verdict](TProblem Problem) { return ProblemText(Problem, verdict, ","); };
+  EXPECT_EQ(text(TProblem::MissingFrames), u"VBR header says 6,300 frames, the stream has 4,211");
+  EXPECT_EQ(text(TProblem::LostSync),
+            u"1,312 bytes out of sync in 2 places, first at offset 883,412");
+  EXPECT_EQ(text(TProblem::TruncatedFrame), u"last frame cut short by 301 bytes");
+  EXPECT_EQ(text(TProblem::FrameCRC), u"3 frames fail their CRC");
+  EXPECT_EQ(text(TProblem::ByteCount),
+            u"VBR header says 1,234,567 bytes, the stream has 1,200,000");
+  EXPECT_EQ(text(TProblem::MP3Gain),
+            u"gain changed by MP3Gain (+3, -2 steps); undone, the music CRC matches");
+  TVerdict one = verdict;
+  one.LostSync.Events = 1;
+  one.FailedFrameCRCs = 1;
+  EXPECT_EQ(ProblemText(TProblem::FrameCRC, one, ","), u"1 frame fails its CRC");
+  EXPECT_NE(ProblemText(TProblem::LostSync, one, ",").find(u" in 1 place, "), std::u16string::npos);
+  one.UnverifiableTagCRC = true;
+  one.UnverifiableMusicCRC = true;
+  EXPECT_EQ(ProblemText(TProblem::UnverifiableCRC, one, ","),
+            u"tag CRC from Lavf58.76, which computes it differently; music CRC of a gapless "
+            u"continuation, which goes on from the file before it");
+}
+
 TEST(VerifyLine, NameCannotBreakTheLineOrDriveATerminal) {
-  EXPECT_EQ(VerifyLine(u"/m/a\nb\x1B[2J\xDCFF.mp3", TVerdict(), ","),
-            u"--   /m/a\uFFFDb\uFFFD[2J\uFFFD.mp3: no LAME tag");
-  EXPECT_EQ(VerifyLine(u"x", ErrorVerdict("line\r\nbreak"), ","), u"ERR  x: line\uFFFD\uFFFDbreak");
+  EXPECT_EQ(VerifyLine(u"/m/a\nb\x1B[2J\xDCFF.mp3", Checked(TVerdict(), false), ","),
+            u"OK   /m/a\uFFFDb\uFFFD[2J\uFFFD.mp3 (no LAME tag)");
+  EXPECT_EQ(VerifyLine(u"x", Checked(ErrorVerdict("line\r\nbreak")), ","),
+            u"ERR  x: line\uFFFD\uFFFDbreak");
 }
 
 TEST(VerifySummary, CountsEveryVerdict) {
@@ -48,11 +97,12 @@ TEST(VerifySummary, CountsEveryVerdict) {
     tally.Count(TVerdictKind::Ok);
   }
   tally.Count(TVerdictKind::Bad);
-  tally.Count(TVerdictKind::NoTag);
-  tally.Count(TVerdictKind::NoTag);
+  tally.Count(TVerdictKind::NotMP3);
+  tally.Count(TVerdictKind::NotMP3);
+  tally.Count(TVerdictKind::Warn);
   EXPECT_EQ(VerifySummary(tally, ","),
-            u"1,203 files: 1,200 OK, 1 BAD, 2 without a LAME tag, 0 errors");
-  EXPECT_EQ(VerifySummary(TTally(), ","), u"0 files: 0 OK, 0 BAD, 0 without a LAME tag, 0 errors");
+            u"1,204 files: 1,200 OK, 1 WARN, 1 BAD, 2 not MP3, 0 errors");
+  EXPECT_EQ(VerifySummary(TTally(), ","), u"0 files: 0 OK, 0 WARN, 0 BAD, 0 not MP3, 0 errors");
 }
 
 }  // namespace
