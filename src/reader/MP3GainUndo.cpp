@@ -81,6 +81,19 @@ std::optional<int> TakeNumber(std::string_view& Text) {
   return negative ? -value : value;
 }
 
+// MP3Gain leaves a global gain of 0 alone and stops at 255 unless told to
+// wrap, so such a field keeps no trace of the change to undo.
+std::uint8_t UndoneGain(std::uint8_t Gain, int Step, bool Wrap) {
+  constexpr int Values = MaxGain + 1;
+  if (Wrap) {
+    return static_cast<std::uint8_t>(((Gain + Step) % Values + Values) % Values);
+  }
+  if (Gain == MinGain || Gain == MaxGain) {
+    return Gain;
+  }
+  return static_cast<std::uint8_t>(std::clamp(Gain + Step, MinGain, MaxGain));
+}
+
 }  // namespace
 
 std::optional<TMP3GainSteps> ParseMP3GainUndo(std::string_view Text) {
@@ -93,7 +106,8 @@ std::optional<TMP3GainSteps> ParseMP3GainUndo(std::string_view Text) {
   if (!right || (!Text.empty() && Text.front() != ',')) {
     return std::nullopt;
   }
-  return TMP3GainSteps{*left, *right};
+  const bool wrap = Text.size() >= 2 && Text[1] == 'W';
+  return TMP3GainSteps{*left, *right, wrap};
 }
 
 void ApplyGainSteps(std::uint8_t* Frame, std::size_t Size, TMP3GainSteps Steps) {
@@ -116,8 +130,7 @@ void ApplyGainSteps(std::uint8_t* Frame, std::size_t Size, TMP3GainSteps Steps) 
       break;
     }
     const int step = part % channels == 0 ? Steps.Left : Steps.Right;
-    const int gain = std::clamp(ByteAtBit(Frame, bit) + step, MinGain, MaxGain);
-    SetByteAtBit(Frame, bit, static_cast<std::uint8_t>(gain));
+    SetByteAtBit(Frame, bit, UndoneGain(ByteAtBit(Frame, bit), step, Steps.Wrap));
   }
 }
 

@@ -13,18 +13,24 @@
 // intact when its music CRC, with that change undone, is the stored one.
 namespace kestrix {
 
-// Global-gain steps that undo the change, per channel.
+// Global-gain steps that undo the change, per channel, and whether the
+// change wrapped around instead of stopping at the ends.
 struct TMP3GainSteps {
   int Left = 0;
   int Right = 0;
+  bool Wrap = false;
 };
 
-// "-003,-003,N": the left and right steps, then anything.
+// "-003,-003,N": the left and right steps, then "W" when the change
+// wrapped ("N" or anything else when it did not).
 std::optional<TMP3GainSteps> ParseMP3GainUndo(std::string_view Text);
 
 // Adds the steps to each global_gain field of a frame (left to the first
-// channel, right to the second), kept within 0 to 255. Frame holds Size
-// bytes from the header on; fields that reach past them stay as they are.
+// channel, right to the second), as the inverse of MP3Gain's change: with
+// wrapping modulo 256; without, a field at 0 (which MP3Gain leaves alone) or
+// at 255 (where it stops) stays, and others are kept within 0 to 255.
+// Frame holds Size bytes from the header on; fields that reach past them
+// stay as they are.
 void ApplyGainSteps(std::uint8_t* Frame, std::size_t Size, TMP3GainSteps Steps);
 
 // The music CRC the file would have with the change undone, in the same

@@ -25,6 +25,8 @@ TEST(MP3GainUndoTest, ParsesTheStepsOfTheUndoText) {
               steps ? std::to_string(steps->Left) + " " + std::to_string(steps->Right) : "none")
         << c.Text;
   }
+  EXPECT_TRUE(ParseMP3GainUndo("-003,-003,W")->Wrap);
+  EXPECT_FALSE(ParseMP3GainUndo("-003,-003,N")->Wrap);
 }
 
 TFrameSpec WithGains(TFrameSpec Spec, std::vector<std::uint8_t> Gains) {
@@ -32,7 +34,9 @@ TFrameSpec WithGains(TFrameSpec Spec, std::vector<std::uint8_t> Gains) {
   return Spec;
 }
 
-TEST(MP3GainUndoTest, StepsEveryGlobalGainKeptWithin0To255) {
+// MP3Gain leaves 0 alone and stops at 255 unless it wraps, so an undo
+// leaves those fields too; a wrapped change is undone modulo 256.
+TEST(MP3GainUndoTest, StepsEveryGlobalGainAsTheInverseOfMP3Gain) {
   const TFrameSpec mono = TFrameSpec().With(&TFrameSpec::Mono).With(&TFrameSpec::Protected);
   const TFrameSpec low = TFrameSpec().Set(TVersion::MPEG2, 8, 0);
   const TFrameSpec lowest = TFrameSpec().Set(TVersion::MPEG25, 4, 2).With(&TFrameSpec::Mono);
@@ -40,17 +44,20 @@ TEST(MP3GainUndoTest, StepsEveryGlobalGainKeptWithin0To255) {
     TFrameSpec Spec;
     std::vector<std::uint8_t> Gains;
     std::vector<std::uint8_t> Stepped;  // by +3 left, -5 right
+    bool Wrap;
   } cases[] = {
-      {TFrameSpec(), {100, 200, 254, 4}, {103, 195, 255, 0}},  // granule by granule, L R L R
-      {mono, {0, 253}, {3, 255}},
-      {low, {140, 3}, {143, 0}},
-      {lowest, {7}, {10}},
+      {TFrameSpec(), {100, 200, 254, 4}, {103, 195, 255, 0}, false},  // L R L R by granule
+      {TFrameSpec(), {255, 0, 253, 2}, {2, 251, 0, 253}, true},
+      {mono, {0, 253}, {0, 255}, false},
+      {mono, {255, 1}, {255, 4}, false},
+      {low, {140, 3}, {143, 0}, false},
+      {lowest, {7}, {10}, false},
   };
   for (const auto& c : cases) {
     TBytes frame = Frame(WithGains(c.Spec, c.Gains));
     const TBytes expected = Frame(WithGains(c.Spec, c.Stepped));
     const std::size_t end = SideInfoEnd(c.Spec.Header());
-    ApplyGainSteps(frame.data(), end, {3, -5});
+    ApplyGainSteps(frame.data(), end, {3, -5, c.Wrap});
     // The CRC word is not the gains' business.
     std::copy_n(expected.begin() + 4, 2, frame.begin() + 4);
     EXPECT_EQ(expected, frame);

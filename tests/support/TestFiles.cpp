@@ -64,6 +64,10 @@ std::filesystem::path SamplesFolder() {
 #endif
 }
 
+std::filesystem::path TestDataFolder() {
+  return SamplesFolder().parent_path() / "tests" / "data";
+}
+
 std::string Hex(const std::string& Bytes) {
   constexpr char Digits[] = "0123456789ABCDEF";
   std::string text;

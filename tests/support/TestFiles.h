@@ -72,6 +72,8 @@ class TTempFolder {
 std::u16string ToU16(const std::filesystem::path& Path);
 // The bundled sample files, in a folder this system can open.
 std::filesystem::path SamplesFolder();
+// The real files of other encoders and tools that tests/data holds.
+std::filesystem::path TestDataFolder();
 // Bytes as upper-case hexadecimal pairs, for messages that must stay ASCII.
 std::string Hex(const std::string& Bytes);
 TBytes ReadFileBytes(const std::filesystem::path& Path);
