@@ -1,31 +1,19 @@
 #!/usr/bin/env bash
-# Checks the bash completion script: its syntax, and what it offers on a few
-# command lines. Arguments: the script, and a scratch folder.
-script=$1
-folder=$2
-bash -n "$script" || exit 1
-# shellcheck source=/dev/null
-source "$script"
-rm -rf "$folder" && mkdir -p "$folder" && cd "$folder" && touch help.mp3 || exit 1
-
+# Checks the bash completion's syntax and what it offers on a few command
+# lines, the last word being completed. Arguments: the script, a scratch folder.
+bash -n "$1" && source "$1" || exit 1
+rm -rf "$2" && mkdir -p "$2" && cd "$2" && touch help.mp3 || exit 1
 failed=0
-# The words expected, then the command line; its last word is completed.
 expect() {
-  local expected=$1
-  shift
-  COMP_WORDS=("$@")
-  COMP_CWORD=$(($# - 1))
+  COMP_WORDS=("${@:2}") COMP_CWORD=$(($# - 2))
   _kestrix
-  if [ "${COMPREPLY[*]}" != "$expected" ]; then
-    echo "completing '$*': got '${COMPREPLY[*]}', expected '$expected'"
-    failed=1
-  fi
+  [ "${COMPREPLY[*]}" = "$1" ] || { echo "'${*:2}' gives '${COMPREPLY[*]}'" && failed=1; }
 }
 expect "--json" kestrix -r --j
-# No second output form; options after "--" are paths.
+# No second output form; after "--" only paths, left to readline.
 expect "--recursive -r --utf8 -- --help -help -h" kestrix --csv x -
 expect "" kestrix -- --v
-# The help word is a first argument only; paths are left to readline there.
+# The help word, first only, or a path.
 expect "help help.mp3" kestrix he
 expect "" kestrix x he
 [ "$(complete -p kestrix)" = "complete -o default -F _kestrix kestrix" ] || failed=1
