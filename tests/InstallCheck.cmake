@@ -7,7 +7,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BINARY_DIR}" --prefix "$
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "install failed: ${result}")
 endif()
-foreach(file bin/${PROGRAM} share/man/man1/kestrix.1)
+foreach(file bin/${PROGRAM} share/man/man1/kestrix.1 share/doc/kestrix/LICENSE)
   if(NOT EXISTS "${prefix}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
