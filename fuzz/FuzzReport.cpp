@@ -9,10 +9,10 @@
 
 #include "console/Report.h"
 #include "console/WideConsole.h"
+#include "fuzz/FuzzCheck.h"
 #include "output/CsvPrinter.h"
 #include "output/JsonPrinter.h"
 #include "output/VerifyPrinter.h"
-#include "fuzz/FuzzCheck.h"
 #include "platform/Unicode.h"
 #include "support/TestFiles.h"
 

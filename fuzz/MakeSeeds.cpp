@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/StreamBuilder.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -38,6 +39,35 @@ TBytes Utf16(const std::u16string& Value) {
     bytes.push_back(static_cast<std::uint8_t>(c >> 8));
   }
   return bytes;
+}
+
+// Streams that take the walk's roads: lost sync, free format, protected
+// frames with a good and a bad CRC, and MP3Gain's undo item.
+void StreamSeeds(const TTagFileBuilder& Tag, const fs::path& Out) {
+  using namespace kestrix::test;
+  TFrameSpec audio;
+  audio.Gains = {120, 130, 255, 0};
+  TTagFileBuilder tagged = Tag;
+  tagged.Music = Frames(audio, 6);
+  WriteSeed(Out, "stream-tagged", tagged.Build());
+  WriteSeed(Out, "stream-lost-sync",
+            Join({Frames(audio, 4), Filled(300, 0xFF), Frames(audio, 4), Filled(7)}));
+  WriteSeed(Out, "stream-free-format",
+            Join({Id3v2Tag(20), Frames(TFrameSpec().Free(500), 5), Id3v1Tag()}));
+  const TFrameSpec guarded = audio.With(&TFrameSpec::Protected);
+  WriteSeed(Out, "stream-protected",
+            Join({VbrFrame(guarded, {"Info", 5, 2100, 50, true}), Frames(guarded, 3),
+                  Frame(guarded.With(&TFrameSpec::BadCRC)), Frames(guarded, 1)}));
+  WriteSeed(Out, "stream-mixed",
+            Join({Frames(audio, 4), Frames(TFrameSpec().Set(TVersion::MPEG2, 8, 0), 4)}));
+  TTagFileBuilder gained = tagged;
+  gained.Music = Frames(guarded, 6);
+  WriteSeed(Out, "stream-mp3gain",
+            Join({gained.Build(), Apev2Tag({{"MP3GAIN_UNDO", "-003,+002,N"}}, true),
+                  Lyrics3Tag("lyrics"), Id3v1Tag()}));
+  WriteSeed(Out, "stream-vbri",
+            Join({VbrFrame(audio, {"VBRI", 4, 1668, 75, true}),
+                  Frames(TFrameSpec().Set(TVersion::MPEG1, 5, 0), 4)}));
 }
 
 void ReportSeeds(const fs::path& Samples, const fs::path& Out) {
@@ -84,6 +114,7 @@ void ReportSeeds(const fs::path& Samples, const fs::path& Out) {
   old.Version("LAME3.88 (beta)");
   WriteSeed(Out, "crafted-before-tags", old.Build());
 
+  StreamSeeds(plain, Out);
   WriteSeed(Out, "empty", {});
   WriteSeed(Out, "id3-largest", {'I', 'D', '3', 4, 0, 0x10, 0xFF, 0xFF, 0xFF, 0xFF});
 }
