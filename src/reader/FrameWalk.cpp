@@ -20,10 +20,40 @@ constexpr std::size_t SampleRateIndexes = 3;
 // Byte 1 of a Layer III header: the last three sync bits set, layer bits 01.
 constexpr std::uint8_t SyncAndLayerMask = 0xE6;
 constexpr std::uint8_t SyncAndLayerIII = 0xE2;
+// Byte 1 of a header of a given stream: all but the protection bit.
+constexpr std::uint8_t AllButProtection = 0xFE;
 
-// Most 0xFF bytes in other data fail on the next byte already.
-bool CannotStartHeader(const std::uint8_t* Sync, const std::uint8_t* End) {
-  return Sync + 1 < End && (Sync[1] & SyncAndLayerMask) != SyncAndLayerIII;
+// Positions checked at once: a loop without an early exit, which the
+// compiler turns into vector instructions.
+constexpr std::ptrdiff_t PairBlock = 64;
+
+// Whether a 0xFF among the PairBlock bytes from Bytes has a next byte B with
+// (B & Mask) == Value; reads one byte more.
+bool PairInBlock(const std::uint8_t* Bytes, std::uint8_t Mask, std::uint8_t Value) {
+  // Byte-wide, so that a vector holds as many positions as it can.
+  std::uint8_t found = 0;
+  for (std::ptrdiff_t i = 0; i < PairBlock; ++i) {
+    found |= static_cast<std::uint8_t>((Bytes[i] == SyncByte) & ((Bytes[i + 1] & Mask) == Value));
+  }
+  return found != 0;
+}
+
+// The first 0xFF from Begin on whose next byte B has (B & Mask) == Value;
+// the last byte when that is a 0xFF whose next byte is not there; else End.
+// Checked a block at a time, whatever the data: in some (16-bit audio near
+// silence) 0xFF bytes are many, and few are followed by such a byte.
+const std::uint8_t* FindSync(const std::uint8_t* Begin, const std::uint8_t* End, std::uint8_t Mask,
+                             std::uint8_t Value) {
+  const std::uint8_t* p = Begin;
+  while (End - p > PairBlock && !PairInBlock(p, Mask, Value)) {
+    p += PairBlock;
+  }
+  for (; p + 1 < End; ++p) {
+    if (p[0] == SyncByte && (p[1] & Mask) == Value) {
+      return p;
+    }
+  }
+  return p < End && *p == SyncByte ? p : End;
 }
 
 // Version, sample rate and mono or not: what a stream keeps throughout.
@@ -42,7 +72,7 @@ TFrameWalk::TFrameWalk(TByteRange StreamRegion, TFrameListener* Listener)
     : Region(StreamRegion), Listener(Listener) {
   Region.Begin = std::max<std::int64_t>(Region.Begin, 0);
   Region.End = std::max(Region.End, Region.Begin);
-  SearchFrom = LostFrom = Received = Region.Begin;
+  SearchFrom = LostFrom = Received = PairsTo = Region.Begin;
 }
 
 // --- The blocks of the pass ----------------------------------------------
@@ -135,45 +165,47 @@ TFrameWalk::TNeed TFrameWalk::Need(const TWindow& Window, std::int64_t Until) {
 // --- Walking ---------------------------------------------------------------
 
 bool TFrameWalk::Step(const TWindow& Window) {
-  // The frame before is complete once the bytes reach this position.
-  if (Need(Window, Position) == TNeed::Wait) {
-    return false;
-  }
-  CommitPending();
-  if (Position == Region.End) {
-    Stop();
-    return true;
-  }
-  switch (Need(Window, Position + HeaderSize)) {
-    case TNeed::Wait:
+  // Frame after frame, as long as nothing else is to be done.
+  for (;;) {
+    // The frame before is complete once the bytes reach this position.
+    if (Need(Window, Position) == TNeed::Wait) {
       return false;
-    case TNeed::Beyond:
-      return CutInHeader(Window);
-    case TNeed::Have:
-      break;
+    }
+    CommitPending();
+    if (Position == Region.End) {
+      Stop();
+      return true;
+    }
+    switch (Need(Window, Position + HeaderSize)) {
+      case TNeed::Wait:
+        return false;
+      case TNeed::Beyond:
+        return CutInHeader(Window);
+      case TNeed::Have:
+        break;
+    }
+    const std::uint8_t* bytes = Window.At(Position);
+    const std::int64_t length = Stream.Length(bytes);
+    if (length == 0) {
+      LoseSync();
+      return true;
+    }
+    // The first frame is read as far as a VBR header can reach.
+    auto wanted = static_cast<std::int64_t>(Stream.SideInfoEnd(bytes));
+    if (Position == Result.FirstFrame) {
+      wanted = std::max(wanted, std::min<std::int64_t>(length, VbrHeaderSpan));
+    }
+    wanted = std::min(wanted, Region.End - Position);
+    if (Need(Window, Position + wanted) == TNeed::Wait) {
+      return false;
+    }
+    if (Position + length > Region.End) {
+      Truncate(bytes, length, wanted);
+      return true;
+    }
+    Accept(bytes, length, wanted);
+    Position += length;
   }
-  const std::uint8_t* bytes = Window.At(Position);
-  const std::int64_t length = Stream.Length(bytes);
-  if (length == 0) {
-    LoseSync();
-    return true;
-  }
-  // The first frame is read as far as a VBR header can reach.
-  auto wanted = static_cast<std::int64_t>(Stream.SideInfoEnd(bytes));
-  if (Position == Result.FirstFrame) {
-    wanted = std::max(wanted, std::min<std::int64_t>(length, VbrHeaderSpan));
-  }
-  wanted = std::min(wanted, Region.End - Position);
-  if (Need(Window, Position + wanted) == TNeed::Wait) {
-    return false;
-  }
-  if (Position + length > Region.End) {
-    Truncate(bytes, length, wanted);
-    return true;
-  }
-  Accept(bytes, length, wanted);
-  Position += length;
-  return true;
 }
 
 // One to three bytes left where a frame should start: when they begin a
@@ -209,7 +241,6 @@ bool TFrameWalk::CutInHeader(const TWindow& Window) {
 }
 
 void TFrameWalk::Accept(const std::uint8_t* Bytes, std::int64_t Length, std::int64_t Available) {
-  const TFrameHeader header(Bytes);
   bool isAudio = true;
   if (Position == Result.FirstFrame) {
     Result.VbrHeader = ParseVbrHeader(Bytes, static_cast<std::size_t>(std::min(Length, Available)));
@@ -218,13 +249,16 @@ void TFrameWalk::Accept(const std::uint8_t* Bytes, std::int64_t Length, std::int
       Result.VbrHeaderFrameLength = Length;
     }
   }
-  const bool isProtected = header.IsProtected();
+  const bool isProtected = TStreamShape::IsProtected(Bytes);
   const bool crcFailed =
       isProtected && (Available < static_cast<std::int64_t>(Stream.SideInfoEnd(Bytes)) ||
                       ComputeFrameCRC(Bytes) != StoredFrameCRC(Bytes));
-  Pending = {true, Position + Length, header.BitrateIndex(), isProtected, isAudio, crcFailed};
+  Pending = {true,        Position + Length, TStreamShape::BitrateIndex(Bytes),
+             isProtected, isAudio,           crcFailed};
   LastLength = Length;
-  Tell(Bytes, Length, isAudio, true, Available);
+  if (Listener != nullptr) {
+    Tell(Bytes, Length, isAudio, true, Available);
+  }
 }
 
 void TFrameWalk::Truncate(const std::uint8_t* Bytes, std::int64_t Length, std::int64_t Available) {
@@ -277,29 +311,19 @@ bool TFrameWalk::Search(const TWindow& Window) {
   // The last position where a whole header fits.
   const std::int64_t last = Region.End - HeaderSize;
   for (;;) {
-    if (SearchFrom > last) {
+    DropPairsBefore(SearchFrom);
+    if (PairsHead == Pairs.size() && !ScanPairs(Window, last + 1, true)) {
+      SearchFrom = PairsTo;
+      return false;
+    }
+    if (PairsHead == Pairs.size() || Pairs[PairsHead] > last) {
       if (Found) {
         Result.JunkAfter = std::max<std::int64_t>(Region.End - LostFrom, 0);
       }
       Stop();
       return true;
     }
-    const std::int64_t scanEnd = std::min(Window.End, last + 1);
-    if (SearchFrom >= scanEnd) {
-      NeedUntil = SearchFrom + HeaderSize;
-      return false;
-    }
-    const auto* sync = static_cast<const std::uint8_t*>(std::memchr(
-        Window.At(SearchFrom), SyncByte, static_cast<std::size_t>(scanEnd - SearchFrom)));
-    if (sync == nullptr) {
-      SearchFrom = scanEnd;
-      continue;
-    }
-    SearchFrom = Window.Begin + (sync - Window.Data);
-    if (CannotStartHeader(sync, Window.At(Window.End))) {
-      ++SearchFrom;
-      continue;
-    }
+    SearchFrom = Pairs[PairsHead];
     TStreamShape start;
     switch (StreamStartsAt(Window, SearchFrom, start)) {
       case TAnswer::Wait:
@@ -311,6 +335,49 @@ bool TFrameWalk::Search(const TWindow& Window) {
         StartStream(SearchFrom, start);
         return true;
     }
+  }
+}
+
+// Where a header may start is found once, ahead of the search: the search
+// for a free-format length looks up to 8 KiB past each candidate. Scans up
+// to Until (or to the first such position); false when the window ends
+// first.
+bool TFrameWalk::ScanPairs(const TWindow& Window, std::int64_t Until, bool FirstOnly) {
+  const std::size_t had = Pairs.size();
+  while (PairsTo < Until && !(FirstOnly && Pairs.size() > had)) {
+    // A position is decided with the byte after it.
+    const std::int64_t end = std::min(Window.End, Until + 1);
+    if (end - PairsTo < 2) {
+      NeedUntil = PairsTo + 2;
+      return false;
+    }
+    const std::uint8_t* sync =
+        FindSync(Window.At(PairsTo), Window.At(end), SyncAndLayerMask, SyncAndLayerIII);
+    const std::int64_t at = Window.Begin + (sync - Window.Data);
+    if (at + 1 < end) {
+      Pairs.push_back(at);
+      PairsTo = at + 1;
+    } else {
+      // None before; the last byte waits for the next when it is 0xFF.
+      PairsTo = at;
+    }
+  }
+  return true;
+}
+
+void TFrameWalk::DropPairsBefore(std::int64_t Offset) {
+  if (PairsTo < Offset) {
+    Pairs.clear();
+    PairsHead = 0;
+    PairsTo = Offset;
+    return;
+  }
+  while (PairsHead < Pairs.size() && Pairs[PairsHead] < Offset) {
+    ++PairsHead;
+  }
+  if (PairsHead * 2 >= Pairs.size()) {
+    Pairs.erase(Pairs.begin(), Pairs.begin() + static_cast<std::ptrdiff_t>(PairsHead));
+    PairsHead = 0;
   }
 }
 
@@ -333,6 +400,24 @@ TFrameWalk::TAnswer TFrameWalk::StreamStartsAt(const TWindow& Window, std::int64
     const TAnswer found = FindFreeFormatLength(Window, At, first, freeLength);
     if (found != TAnswer::Yes) {
       return found;
+    }
+  }
+  // In other data nearly every candidate fails at the second header: it is
+  // checked before the stream's shape is prepared.
+  const std::int64_t second =
+      At + (first.IsFreeFormat() ? freeLength + first.Padding() : first.FrameLength());
+  if (second != Region.End) {
+    switch (Need(Window, second + HeaderSize)) {
+      case TNeed::Wait:
+        return TAnswer::Wait;
+      case TNeed::Beyond:
+        return TAnswer::No;
+      case TNeed::Have:
+        break;
+    }
+    const TFrameHeader next(Window.At(second));
+    if (!next.IsValid() || !next.SameStreamAs(first)) {
+      return TAnswer::No;
     }
   }
   Start = TStreamShape(first, freeLength);
@@ -371,16 +456,22 @@ TFrameWalk::TAnswer TFrameWalk::FindFreeFormatLength(const TWindow& Window, std:
   if (Need(Window, last + HeaderSize) == TNeed::Wait) {
     return TAnswer::Wait;
   }
-  for (std::int64_t position = from; position <= last; ++position) {
-    const auto* sync = static_cast<const std::uint8_t*>(
-        std::memchr(Window.At(position), SyncByte, static_cast<std::size_t>(last + 1 - position)));
-    if (sync == nullptr) {
-      break;
-    }
-    position = Window.Begin + (sync - Window.Data);
-    const TFrameHeader next(sync);
-    if (next.IsValid() && next.SameStreamAs(First)) {
-      FreeLength = position - At - First.Padding();
+  const std::uint8_t* first = First.Bytes();
+  const std::uint8_t byte1 = first[1] & AllButProtection;
+  // Byte 2: bitrate index 0 and the same sample rate; byte 3: mono or not.
+  constexpr std::uint8_t BitrateAndRate = 0xFC;
+  constexpr std::uint8_t RateBits = 0x0C;
+  constexpr std::uint8_t MonoBits = 0xC0;
+  const auto sameStream = [&](const std::uint8_t* Bytes) {
+    return (Bytes[2] & BitrateAndRate) == (first[2] & RateBits) &&
+           ((Bytes[3] & MonoBits) == MonoBits) == First.IsMono();
+  };
+  // Every byte is there: the scan does not wait.
+  ScanPairs(Window, last + 1, false);
+  for (std::size_t i = PairsHead; i < Pairs.size() && Pairs[i] <= last; ++i) {
+    const std::uint8_t* bytes = Window.At(Pairs[i]);
+    if (Pairs[i] >= from && (bytes[1] & AllButProtection) == byte1 && sameStream(bytes)) {
+      FreeLength = Pairs[i] - At - First.Padding();
       return TAnswer::Yes;
     }
   }

@@ -78,6 +78,8 @@ class TFrameWalk final : public TPassConsumer {
   TNeed Need(const TWindow& Window, std::int64_t Until);
   bool Step(const TWindow& Window);
   bool Search(const TWindow& Window);
+  bool ScanPairs(const TWindow& Window, std::int64_t Until, bool FirstOnly);
+  void DropPairsBefore(std::int64_t Offset);
   TAnswer StreamStartsAt(const TWindow& Window, std::int64_t At, TStreamShape& Start);
   TAnswer FindFreeFormatLength(const TWindow& Window, std::int64_t At, const TFrameHeader& First,
                                std::int64_t& FreeLength);
@@ -116,6 +118,12 @@ class TFrameWalk final : public TPassConsumer {
   unsigned FirstBitrateIndex = 0;
   bool OneBitrate = true;
   bool AllFree = true;
+
+  // Searching: the positions of 0xFF bytes followed by a Layer III byte 1,
+  // in order from PairsHead on; all those from SearchFrom up to PairsTo.
+  std::vector<std::int64_t> Pairs;
+  std::size_t PairsHead = 0;
+  std::int64_t PairsTo = 0;
 
   // Bytes of earlier blocks still wanted: [CarryBegin, Received).
   std::vector<std::uint8_t> Carry;

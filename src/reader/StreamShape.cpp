@@ -14,6 +14,7 @@ TStreamShape::TStreamShape(const TFrameHeader& First, std::int64_t FreeLength)
                                          (index & 1) << 1);
     const TFrameHeader header(bytes);
     if (header.IsValid() && header.SameStreamAs(First)) {
+      Bitrates = static_cast<std::uint16_t>(Bitrates | 1u << header.BitrateIndex());
       Lengths[index] = header.IsFreeFormat() ? FreeLength + header.Padding() : header.FrameLength();
     }
   }

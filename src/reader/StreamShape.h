@@ -20,18 +20,30 @@ class TStreamShape {
 
   const TFrameHeader& First() const { return FirstHeader; }
 
-  // The length of the frame whose 4 header bytes are at Bytes when that
-  // header continues the stream, else 0.
+  // Whether the 4 header bytes at Bytes continue the stream.
+  bool Continues(const std::uint8_t* Bytes) const {
+    const std::uint32_t word = Word(Bytes);
+    return (word & IdentityMask) == Identity && ((word & MonoBits) == MonoBits) == Mono &&
+           (Bitrates >> (word >> BitrateShift & BitrateIndexMask) & 1) != 0;
+  }
+  // The length of the frame whose header is at Bytes when that header
+  // continues the stream, else 0.
   std::int64_t Length(const std::uint8_t* Bytes) const {
     const std::uint32_t word = Word(Bytes);
-    if ((word & IdentityMask) != Identity || ((word & MonoBits) == MonoBits) != Mono) {
-      return 0;
-    }
-    return Lengths[(word >> BitrateShift & BitrateIndexMask) << 1 | (word >> PaddingShift & 1)];
+    return Continues(Bytes) ? Lengths[(word >> BitrateShift & BitrateIndexMask) << 1 |
+                                      (word >> PaddingShift & 1)]
+                            : 0;
   }
   // The end of the side information of a frame of the stream.
   std::size_t SideInfoEnd(const std::uint8_t* Bytes) const {
     return SideInfoEnds[Word(Bytes) >> ProtectionShift & 1];
+  }
+  // The same as TFrameHeader's, without a call: the walk asks every frame.
+  static bool IsProtected(const std::uint8_t* Bytes) {
+    return (Word(Bytes) >> ProtectionShift & 1) == 0;
+  }
+  static unsigned BitrateIndex(const std::uint8_t* Bytes) {
+    return Word(Bytes) >> BitrateShift & BitrateIndexMask;
   }
 
  private:
@@ -51,9 +63,10 @@ class TStreamShape {
   TFrameHeader FirstHeader;
   std::uint32_t Identity = 0;
   bool Mono = false;
-  // By bitrate index and padding bit; 0 for an index that does not continue
-  // the stream (15, and free format or not as the stream is not).
-  std::array<std::int64_t, 32> Lengths{};
+  // A bit per bitrate index that continues the stream: not 15, and free
+  // format or not as the stream is.
+  std::uint16_t Bitrates = 0;
+  std::array<std::int64_t, 32> Lengths{};     // by bitrate index and padding bit
   std::array<std::size_t, 2> SideInfoEnds{};  // by the protection bit
 };
 

@@ -3,6 +3,7 @@
 // Crafted MPEG audio streams and tags, byte by byte, for tests and fuzz
 // seeds. Header-only, so every test program can use it as it is.
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -82,9 +83,11 @@ inline void StoreFrameCRC(TBytes& Frame, bool Bad = false) {
   Frame[5] = static_cast<std::uint8_t>(word);
 }
 
+// A frame shorter than its side information keeps what fits of it.
 inline TBytes Frame(const TFrameSpec& Spec) {
   const TFrameHeader header = Spec.Header();
-  TBytes frame(static_cast<std::size_t>(Spec.Length()), Spec.DataFill);
+  const auto length = static_cast<std::size_t>(Spec.Length());
+  TBytes frame(std::max(length, SideInfoEnd(header)), Spec.DataFill);
   std::copy_n(header.Bytes(), 4, frame.begin());
   const std::size_t side = Spec.Protected ? 6 : 4;
   std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(side), header.SideInfoSize(),
@@ -100,6 +103,7 @@ inline TBytes Frame(const TFrameSpec& Spec) {
   if (Spec.Protected) {
     StoreFrameCRC(frame, Spec.BadCRC);
   }
+  frame.resize(length);
   return frame;
 }
 
@@ -130,17 +134,21 @@ struct TVbrSpec {
 
 // A first frame with the VBR header behind its side information (Xing,
 // Info) or at offset 36 (VBRI), its other bytes zero; what does not fit in
-// the frame is left out.
+// the frame is cut off.
 inline TBytes VbrFrame(TFrameSpec Spec, const TVbrSpec& Vbr) {
   Spec.SideInfoFill = 0;
   TBytes frame = Frame(Spec);
+  const std::size_t length = frame.size();
+  // Room for the farthest field: magic, flags, frames, bytes, table, quality.
+  constexpr std::size_t Farthest = 36 + 4 + 4 + 4 + 4 + 100 + 4;
+  frame.resize(std::max(length, Farthest), 0);
   const bool vbri = Vbr.Magic == "VBRI";
   std::size_t at = vbri ? 36 : 4 + static_cast<std::size_t>(Spec.Header().SideInfoSize());
   const auto put = [&](std::optional<std::uint32_t> Value, int Size) {
-    if (Value && at + static_cast<std::size_t>(Size) <= frame.size()) {
+    if (Value) {
       PutBits(frame, at * 8, Size * 8, *Value);
+      at += static_cast<std::size_t>(Size);
     }
-    at += Value ? static_cast<std::size_t>(Size) : 0;
   };
   std::copy(Vbr.Magic.begin(), Vbr.Magic.end(), frame.begin() + static_cast<std::ptrdiff_t>(at));
   at += 4;
@@ -160,6 +168,7 @@ inline TBytes VbrFrame(TFrameSpec Spec, const TVbrSpec& Vbr) {
   if (Spec.Protected) {
     StoreFrameCRC(frame, Spec.BadCRC);
   }
+  frame.resize(length);
   return frame;
 }
 
