@@ -264,11 +264,17 @@ TEST(FileStreamFoldTest, FileThatShrinksEndsTheRegionEarly) {
     stream.Seek(100);
     TShrinkingSink sink;
     stream.ReadBlocks(static_cast<std::int64_t>(content.size()), 4096, sink);
-    const std::uint16_t crc = sink.CRC;
-    // What was read before the cut, and the rest of the file as it is now.
+    // What was there before the cut, and nothing of the file as it is now.
     EXPECT_LT(BytesFolded, content.size() - 100);
     EXPECT_GE(100 + BytesFolded, shrinkTo);
-    EXPECT_EQ(CRCOfRange(content, 100, 100 + BytesFolded), crc);
+    TBytes seen(content.begin() + 100, content.begin() + 100 + BytesFolded);
+#ifndef _WIN32
+    // The region is mapped, not read: the block in hand when the cut came
+    // has zeros in place of its lost bytes, and ends the read.
+    std::fill(seen.begin() + static_cast<std::ptrdiff_t>(shrinkTo > 100 ? shrinkTo - 100 : 0),
+              seen.end(), 0);
+#endif
+    EXPECT_EQ(CRCOfRange(seen, 0, seen.size()), sink.CRC);
     std::uint8_t byte = 0;
     EXPECT_EQ(0, stream.Read(&byte, 1));
   }
