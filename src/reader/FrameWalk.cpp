@@ -20,6 +20,14 @@ constexpr std::size_t SampleRateIndexes = 3;
 // Byte 1 of a Layer III header: the last three sync bits set, layer bits 01.
 constexpr std::uint8_t SyncAndLayerMask = 0xE6;
 constexpr std::uint8_t SyncAndLayerIII = 0xE2;
+// Byte 1's version bits, and byte 2's bitrate and sample-rate bits, that no
+// header has: the reserved version, bitrate index 15, sample rate index 3.
+constexpr std::uint8_t VersionMask = 0x18;
+constexpr std::uint8_t ReservedVersion = 0x08;
+constexpr std::uint8_t BitrateMask = 0xF0;
+constexpr std::uint8_t SampleRateMask = 0x0C;
+// A position may start a header when these bytes from it say so.
+constexpr std::int64_t CandidateBytes = 3;
 // Byte 1 of a header of a given stream: all but the protection bit.
 constexpr std::uint8_t AllButProtection = 0xFE;
 
@@ -27,33 +35,66 @@ constexpr std::uint8_t AllButProtection = 0xFE;
 // compiler turns into vector instructions.
 constexpr std::ptrdiff_t PairBlock = 64;
 
-// Whether a 0xFF among the PairBlock bytes from Bytes has a next byte B with
-// (B & Mask) == Value; reads one byte more.
-bool PairInBlock(const std::uint8_t* Bytes, std::uint8_t Mask, std::uint8_t Value) {
+// Whether the 3 bytes at Bytes may begin a Layer III header: sync, layer,
+// a version, bitrate and sample rate that are not reserved.
+std::uint8_t IsCandidate(const std::uint8_t* Bytes) {
+  return static_cast<std::uint8_t>(
+      (Bytes[0] == SyncByte) & ((Bytes[1] & SyncAndLayerMask) == SyncAndLayerIII) &
+      ((Bytes[1] & VersionMask) != ReservedVersion) & ((Bytes[2] & BitrateMask) != BitrateMask) &
+      ((Bytes[2] & SampleRateMask) != SampleRateMask));
+}
+
+// Whether one of the PairBlock positions from Bytes has a 0xFF with a byte
+// of sync and layer behind it, the first test of a candidate and the
+// cheapest; reads one byte more.
+bool PairInBlock(const std::uint8_t* Bytes) {
   // Byte-wide, so that a vector holds as many positions as it can.
   std::uint8_t found = 0;
   for (std::ptrdiff_t i = 0; i < PairBlock; ++i) {
-    found |= static_cast<std::uint8_t>((Bytes[i] == SyncByte) & ((Bytes[i + 1] & Mask) == Value));
+    found |= static_cast<std::uint8_t>((Bytes[i] == SyncByte) &
+                                       ((Bytes[i + 1] & SyncAndLayerMask) == SyncAndLayerIII));
   }
   return found != 0;
 }
 
-// The first 0xFF from Begin on whose next byte B has (B & Mask) == Value;
-// the last byte when that is a 0xFF whose next byte is not there; else End.
-// Checked a block at a time, whatever the data: in some (16-bit audio near
-// silence) 0xFF bytes are many, and few are followed by such a byte.
-const std::uint8_t* FindSync(const std::uint8_t* Begin, const std::uint8_t* End, std::uint8_t Mask,
-                             std::uint8_t Value) {
-  const std::uint8_t* p = Begin;
-  while (End - p > PairBlock && !PairInBlock(p, Mask, Value)) {
-    p += PairBlock;
+// Whether one of the PairBlock positions from Bytes is a candidate; reads
+// two bytes more.
+bool CandidateInBlock(const std::uint8_t* Bytes) {
+  std::uint8_t found = 0;
+  for (std::ptrdiff_t i = 0; i < PairBlock; ++i) {
+    found |= IsCandidate(Bytes + i);
   }
-  for (; p + 1 < End; ++p) {
-    if (p[0] == SyncByte && (p[1] & Mask) == Value) {
+  return found != 0;
+}
+
+// The first candidate from Begin on whose bytes are all before End; else
+// the first of the last two positions that may still become one with the
+// bytes after End; else End. Checked a block at a time.
+const std::uint8_t* FindCandidate(const std::uint8_t* Begin, const std::uint8_t* End) {
+  const std::uint8_t* p = Begin;
+  for (; End - p >= PairBlock + CandidateBytes - 1; p += PairBlock) {
+    // Other data has few 0xFF bytes, or (16-bit audio near silence) many
+    // that begin no header.
+    if (!PairInBlock(p) || !CandidateInBlock(p)) {
+      continue;
+    }
+    for (const std::uint8_t* q = p; q < p + PairBlock; ++q) {
+      if (IsCandidate(q) != 0) {
+        return q;
+      }
+    }
+  }
+  for (; End - p >= CandidateBytes; ++p) {
+    if (IsCandidate(p) != 0) {
       return p;
     }
   }
-  return p < End && *p == SyncByte ? p : End;
+  for (; p < End; ++p) {
+    if (*p == SyncByte && (p + 1 == End || (p[1] & SyncAndLayerMask) == SyncAndLayerIII)) {
+      return p;
+    }
+  }
+  return End;
 }
 
 // Version, sample rate and mono or not: what a stream keeps throughout.
@@ -345,20 +386,19 @@ bool TFrameWalk::Search(const TWindow& Window) {
 bool TFrameWalk::ScanPairs(const TWindow& Window, std::int64_t Until, bool FirstOnly) {
   const std::size_t had = Pairs.size();
   while (PairsTo < Until && !(FirstOnly && Pairs.size() > had)) {
-    // A position is decided with the byte after it.
-    const std::int64_t end = std::min(Window.End, Until + 1);
-    if (end - PairsTo < 2) {
-      NeedUntil = PairsTo + 2;
+    // A position is decided with the two bytes after it.
+    const std::int64_t end = std::min(Window.End, Until + CandidateBytes - 1);
+    if (end - PairsTo < CandidateBytes) {
+      NeedUntil = PairsTo + CandidateBytes;
       return false;
     }
-    const std::uint8_t* sync =
-        FindSync(Window.At(PairsTo), Window.At(end), SyncAndLayerMask, SyncAndLayerIII);
+    const std::uint8_t* sync = FindCandidate(Window.At(PairsTo), Window.At(end));
     const std::int64_t at = Window.Begin + (sync - Window.Data);
-    if (at + 1 < end) {
+    if (at + CandidateBytes <= end) {
       Pairs.push_back(at);
       PairsTo = at + 1;
     } else {
-      // None before; the last byte waits for the next when it is 0xFF.
+      // None before; the last bytes wait for the next when they may begin one.
       PairsTo = at;
     }
   }
