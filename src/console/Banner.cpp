@@ -34,7 +34,7 @@ constexpr const char16_t* OptionLines[] = {
     u"  --utf8           write all output as UTF-8 with LF line ends",
     u"  --json           print the fields of each file as JSON",
     u"  --csv            print one CSV row per file",
-    u"  --verify         check each file's stored checksums",
+    u"  --verify         judge each file by its checksums and its frames",
     u"  --               every argument after it is a path",
     u"  -h, --help       show this help",
     u"Several paths are reported in the order given, under one banner.",
