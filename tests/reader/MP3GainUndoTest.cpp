@@ -29,9 +29,9 @@ TEST(MP3GainUndoTest, ParsesTheStepsOfTheUndoText) {
   EXPECT_FALSE(ParseMP3GainUndo("-003,-003,N")->Wrap);
 }
 
-TFrameSpec WithGains(TFrameSpec Spec, std::vector<std::uint8_t> Gains) {
-  Spec.Gains = std::move(Gains);
-  return Spec;
+TFrameSpec WithGains(TFrameSpec Plan, std::vector<std::uint8_t> Gains) {
+  Plan.Gains = std::move(Gains);
+  return Plan;
 }
 
 // MP3Gain leaves 0 alone and stops at 255 unless it wraps, so an undo
@@ -41,7 +41,7 @@ TEST(MP3GainUndoTest, StepsEveryGlobalGainAsTheInverseOfMP3Gain) {
   const TFrameSpec low = TFrameSpec().Set(TVersion::MPEG2, 8, 0);
   const TFrameSpec lowest = TFrameSpec().Set(TVersion::MPEG25, 4, 2).With(&TFrameSpec::Mono);
   const struct {
-    TFrameSpec Spec;
+    TFrameSpec Plan;
     std::vector<std::uint8_t> Gains;
     std::vector<std::uint8_t> Stepped;  // by +3 left, -5 right
     bool Wrap;
@@ -54,9 +54,9 @@ TEST(MP3GainUndoTest, StepsEveryGlobalGainAsTheInverseOfMP3Gain) {
       {lowest, {7}, {10}, false},
   };
   for (const auto& c : cases) {
-    TBytes frame = Frame(WithGains(c.Spec, c.Gains));
-    const TBytes expected = Frame(WithGains(c.Spec, c.Stepped));
-    const std::size_t end = SideInfoEnd(c.Spec.Header());
+    TBytes frame = Frame(WithGains(c.Plan, c.Gains));
+    const TBytes expected = Frame(WithGains(c.Plan, c.Stepped));
+    const std::size_t end = SideInfoEnd(c.Plan.Header());
     ApplyGainSteps(frame.data(), end, {3, -5, c.Wrap});
     // The CRC word is not the gains' business.
     std::copy_n(expected.begin() + 4, 2, frame.begin() + 4);
@@ -72,13 +72,13 @@ struct TGainedStream {
 
 // Every third frame without a CRC word; gains of 120 to 179, changed by
 // Left and Right.
-TGainedStream MakeStream(const TFrameSpec& Spec, int Count, int Left, int Right) {
-  const int channels = Spec.Mono ? 1 : 2;
-  const int parts = (Spec.Version == TVersion::MPEG1 ? 2 : 1) * channels;
-  const TBytes header = VbrFrame(Spec, {"Info", static_cast<std::uint32_t>(Count), {}, {}, false});
+TGainedStream MakeStream(const TFrameSpec& Plan, int Count, int Left, int Right) {
+  const int channels = Plan.Mono ? 1 : 2;
+  const int parts = (Plan.Version == TVersion::MPEG1 ? 2 : 1) * channels;
+  const TBytes header = VbrFrame(Plan, {"Info", static_cast<std::uint32_t>(Count), {}, {}, false});
   TGainedStream stream{header, header};
   for (int i = 0; i < Count; ++i) {
-    TFrameSpec before = Spec.With(&TFrameSpec::Protected, i % 3 != 0);
+    TFrameSpec before = Plan.With(&TFrameSpec::Protected, i % 3 != 0);
     TFrameSpec after = before;
     for (int part = 0; part < parts; ++part) {
       const int gain = 120 + (i * 7 + part * 13) % 60;
@@ -95,7 +95,7 @@ TGainedStream MakeStream(const TFrameSpec& Spec, int Count, int Left, int Right)
 TEST(MP3GainUndoTest, UndoneMusicCRCInTheSamePass) {
   const TFrameSpec low = TFrameSpec().Set(TVersion::MPEG2, 8, 0).With(&TFrameSpec::Mono);
   const struct {
-    TFrameSpec Spec;
+    TFrameSpec Plan;
     int Left;  // what MP3Gain changed
     int Right;
     TByteRange Range;  // of the music CRC
@@ -105,7 +105,7 @@ TEST(MP3GainUndoTest, UndoneMusicCRCInTheSamePass) {
       {low, -6, -6, {300, 5000}},
   };
   for (const auto& c : cases) {
-    const TGainedStream gained = MakeStream(c.Spec, 40, c.Left, c.Right);
+    const TGainedStream gained = MakeStream(c.Plan, 40, c.Left, c.Right);
     const auto size = static_cast<std::int64_t>(gained.After.size());
     const std::int64_t end = std::min(c.Range.End, size);
     TMemoryStream stream(gained.After, 1000);

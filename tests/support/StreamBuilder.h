@@ -84,24 +84,24 @@ inline void StoreFrameCRC(TBytes& Frame, bool Bad = false) {
 }
 
 // A frame shorter than its side information keeps what fits of it.
-inline TBytes Frame(const TFrameSpec& Spec) {
-  const TFrameHeader header = Spec.Header();
-  const auto length = static_cast<std::size_t>(Spec.Length());
-  TBytes frame(std::max(length, SideInfoEnd(header)), Spec.DataFill);
+inline TBytes Frame(const TFrameSpec& Plan) {
+  const TFrameHeader header = Plan.Header();
+  const auto length = static_cast<std::size_t>(Plan.Length());
+  TBytes frame(std::max(length, SideInfoEnd(header)), Plan.DataFill);
   std::copy_n(header.Bytes(), 4, frame.begin());
-  const std::size_t side = Spec.Protected ? 6 : 4;
+  const std::size_t side = Plan.Protected ? 6 : 4;
   std::fill_n(frame.begin() + static_cast<std::ptrdiff_t>(side), header.SideInfoSize(),
-              Spec.SideInfoFill);
+              Plan.SideInfoFill);
   // Bits before the first part, then 59-bit parts (MPEG-1) or 63-bit ones;
   // global_gain starts 21 bits into a part.
-  const bool mpeg1 = Spec.Version == TVersion::MPEG1;
-  const std::size_t first = mpeg1 ? (Spec.Mono ? 18 : 20) : (Spec.Mono ? 9 : 10);
+  const bool mpeg1 = Plan.Version == TVersion::MPEG1;
+  const std::size_t first = mpeg1 ? (Plan.Mono ? 18 : 20) : (Plan.Mono ? 9 : 10);
   const std::size_t part = mpeg1 ? 59 : 63;
-  for (std::size_t i = 0; i < Spec.Gains.size(); ++i) {
-    PutBits(frame, side * 8 + first + i * part + 21, 8, Spec.Gains[i]);
+  for (std::size_t i = 0; i < Plan.Gains.size(); ++i) {
+    PutBits(frame, side * 8 + first + i * part + 21, 8, Plan.Gains[i]);
   }
-  if (Spec.Protected) {
-    StoreFrameCRC(frame, Spec.BadCRC);
+  if (Plan.Protected) {
+    StoreFrameCRC(frame, Plan.BadCRC);
   }
   frame.resize(length);
   return frame;
@@ -115,10 +115,10 @@ inline TBytes Join(std::initializer_list<TBytes> Parts) {
   return bytes;
 }
 
-inline TBytes Frames(const TFrameSpec& Spec, int Count) {
+inline TBytes Frames(const TFrameSpec& Plan, int Count) {
   TBytes bytes;
   for (int i = 0; i < Count; ++i) {
-    bytes = Join({bytes, Frame(Spec)});
+    bytes = Join({bytes, Frame(Plan)});
   }
   return bytes;
 }
@@ -135,15 +135,15 @@ struct TVbrSpec {
 // A first frame with the VBR header behind its side information (Xing,
 // Info) or at offset 36 (VBRI), its other bytes zero; what does not fit in
 // the frame is cut off.
-inline TBytes VbrFrame(TFrameSpec Spec, const TVbrSpec& Vbr) {
-  Spec.SideInfoFill = 0;
-  TBytes frame = Frame(Spec);
+inline TBytes VbrFrame(TFrameSpec Plan, const TVbrSpec& Vbr) {
+  Plan.SideInfoFill = 0;
+  TBytes frame = Frame(Plan);
   const std::size_t length = frame.size();
   // Room for the farthest field: magic, flags, frames, bytes, table, quality.
   constexpr std::size_t Farthest = 36 + 4 + 4 + 4 + 4 + 100 + 4;
   frame.resize(std::max(length, Farthest), 0);
   const bool vbri = Vbr.Magic == "VBRI";
-  std::size_t at = vbri ? 36 : 4 + static_cast<std::size_t>(Spec.Header().SideInfoSize());
+  std::size_t at = vbri ? 36 : 4 + static_cast<std::size_t>(Plan.Header().SideInfoSize());
   const auto put = [&](std::optional<std::uint32_t> Value, int Size) {
     if (Value) {
       PutBits(frame, at * 8, Size * 8, *Value);
@@ -165,8 +165,8 @@ inline TBytes VbrFrame(TFrameSpec Spec, const TVbrSpec& Vbr) {
     at += Vbr.Toc ? 100 : 0;
     put(Vbr.Quality, 4);
   }
-  if (Spec.Protected) {
-    StoreFrameCRC(frame, Spec.BadCRC);
+  if (Plan.Protected) {
+    StoreFrameCRC(frame, Plan.BadCRC);
   }
   frame.resize(length);
   return frame;
