@@ -19,16 +19,16 @@ void TReportAction::Fail(const std::u16string&, const std::exception& Error) {
 
 bool TCheckAction::Process(const std::u16string& FullName) {
   const TFileCheck check = CheckFile(FullName);
-  Printer.PrintFile(FullName, check);
+  Printer->PrintFile(FullName, check);
   return check.Verdict.Kind != TVerdictKind::Error;
 }
 
 void TCheckAction::Fail(const std::u16string& FullName, const std::exception& Error) {
-  Printer.PrintFile(FullName, FailedCheck(Error.what()));
+  Printer->PrintFile(FullName, FailedCheck(Error.what()));
 }
 
 bool TCheckAction::FolderFailed(const std::u16string& Folder, const std::string& Message) {
-  Printer.PrintFile(Folder, FailedCheck(Message));
+  Printer->PrintFile(Folder, FailedCheck(Message));
   return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "output/Printer.h"
@@ -12,6 +13,11 @@ namespace kestrix {
 class TFileAction {
  public:
   virtual ~TFileAction() = default;
+  // Before the first file and after the last one of the run.
+  virtual void Start() {}
+  virtual void Finish() {}
+  // Some file was judged bad; only the forms that judge files say so.
+  virtual bool AnyBad() const { return false; }
   // False when the file could not be read (its error was printed).
   virtual bool Process(const std::u16string& FullName) = 0;
   // When Process raised: prints the failure in the form of the run.
@@ -33,14 +39,17 @@ class TReportAction final : public TFileAction {
 // A judging form: the file is read once by the analysis, then printed.
 class TCheckAction final : public TFileAction {
  public:
-  explicit TCheckAction(TPrinter& Printer) : Printer(Printer) {}
+  explicit TCheckAction(std::unique_ptr<TPrinter> Printer) : Printer(std::move(Printer)) {}
+  void Start() override { Printer->Start(); }
+  void Finish() override { Printer->Finish(); }
+  bool AnyBad() const override { return Printer->AnyBad(); }
   bool Process(const std::u16string& FullName) override;
   void Fail(const std::u16string& FullName, const std::exception& Error) override;
   // An error entry for the folder.
   bool FolderFailed(const std::u16string& Folder, const std::string& Message) override;
 
  private:
-  TPrinter& Printer;
+  std::unique_ptr<TPrinter> Printer;
 };
 
 }  // namespace kestrix

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <exception>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,19 +87,20 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
   return arguments;
 }
 
-// None for the report, which has a route of its own.
-std::unique_ptr<TPrinter> MakePrinter(TOutputForm Form) {
+// The report reads each file with its own reader; the judging forms print
+// what the analysis found.
+std::unique_ptr<TFileAction> MakeAction(TOutputForm Form) {
   switch (Form) {
     case TOutputForm::Json:
-      return std::make_unique<TJsonPrinter>();
+      return std::make_unique<TCheckAction>(std::make_unique<TJsonPrinter>());
     case TOutputForm::Csv:
-      return std::make_unique<TCsvPrinter>();
+      return std::make_unique<TCheckAction>(std::make_unique<TCsvPrinter>());
     case TOutputForm::Verify:
-      return std::make_unique<TVerifyPrinter>();
+      return std::make_unique<TCheckAction>(std::make_unique<TVerifyPrinter>());
     case TOutputForm::Report:
       break;
   }
-  return nullptr;
+  return std::make_unique<TReportAction>();
 }
 
 // JSON and CSV own standard output: no banner, no usage, and what a person
@@ -129,21 +129,13 @@ void ShowNotFound(const std::vector<std::u16string>& Missing, TOutputForm Form) 
 TExitCode ProcessPaths(const TOptions& Options) {
   int failedFiles = 0;
   std::vector<std::u16string> missing;
-  const std::unique_ptr<TPrinter> printer = MakePrinter(Options.Form);
-  TReportAction report;
-  std::optional<TCheckAction> check;
-  TFileAction* action = &report;
-  if (printer) {
-    action = &check.emplace(*printer);
-  }
+  const std::unique_ptr<TFileAction> action = MakeAction(Options.Form);
   {
     const auto progress = StartProgress(StdOut->IsConsole());
-    if (printer) {
-      printer->Start();
-    }
+    action->Start();
     for (const std::u16string& path : Options.Paths) {
       TWalk walk;
-      walk.Action = action;
+      walk.Action = action.get();
       walk.Recursive = Options.Recursive;
       walk.Progress = progress.get();
       if (!ProcessPath(path, walk)) {
@@ -151,12 +143,10 @@ TExitCode ProcessPaths(const TOptions& Options) {
       }
       failedFiles += walk.FailedFiles;
     }
-    if (printer) {
-      printer->Finish();
-    }
+    action->Finish();
   }
   TExitCode code = failedFiles > 0 ? ecErrorPrinted : ecSuccess;
-  if (printer && printer->AnyBad()) {
+  if (action->AnyBad()) {
     code = CombineExitCodes(code, ecFileBad);
   }
   if (missing.empty()) {
