@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "reader/FrameCRC.h"
 #include "reader/VbrHeader.h"
@@ -421,15 +422,22 @@ void TFrameWalk::DropPairsBefore(std::int64_t Offset) {
   }
 }
 
-TFrameWalk::TAnswer TFrameWalk::StreamStartsAt(const TWindow& Window, std::int64_t At,
-                                               TStreamShape& Start) {
-  switch (Need(Window, At + HeaderSize)) {
+std::optional<TFrameWalk::TAnswer> TFrameWalk::Lacking(const TWindow& Window, std::int64_t Until) {
+  switch (Need(Window, Until)) {
     case TNeed::Wait:
       return TAnswer::Wait;
     case TNeed::Beyond:
       return TAnswer::No;
     case TNeed::Have:
       break;
+  }
+  return std::nullopt;
+}
+
+TFrameWalk::TAnswer TFrameWalk::StreamStartsAt(const TWindow& Window, std::int64_t At,
+                                               TStreamShape& Start) {
+  if (const auto lacking = Lacking(Window, At + HeaderSize)) {
+    return *lacking;
   }
   const TFrameHeader first(Window.At(At));
   if (!first.IsValid()) {
@@ -447,13 +455,8 @@ TFrameWalk::TAnswer TFrameWalk::StreamStartsAt(const TWindow& Window, std::int64
   const std::int64_t second =
       At + (first.IsFreeFormat() ? freeLength + first.Padding() : first.FrameLength());
   if (second != Region.End) {
-    switch (Need(Window, second + HeaderSize)) {
-      case TNeed::Wait:
-        return TAnswer::Wait;
-      case TNeed::Beyond:
-        return TAnswer::No;
-      case TNeed::Have:
-        break;
+    if (const auto lacking = Lacking(Window, second + HeaderSize)) {
+      return *lacking;
     }
     const TFrameHeader next(Window.At(second));
     if (!next.IsValid() || !next.SameStreamAs(first)) {
@@ -468,13 +471,8 @@ TFrameWalk::TAnswer TFrameWalk::StreamStartsAt(const TWindow& Window, std::int64
     if (position == Region.End) {
       return TAnswer::Yes;
     }
-    switch (Need(Window, position + HeaderSize)) {
-      case TNeed::Wait:
-        return TAnswer::Wait;
-      case TNeed::Beyond:
-        return TAnswer::No;
-      case TNeed::Have:
-        break;
+    if (const auto lacking = Lacking(Window, position + HeaderSize)) {
+      return *lacking;
     }
     if (Start.Length(Window.At(position)) == 0) {
       return TAnswer::No;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "reader/FrameHeader.h"
@@ -76,6 +77,9 @@ class TFrameWalk final : public TPassConsumer {
   std::int64_t Cursor() const { return Phase == TPhase::Walking ? Position : SearchFrom; }
 
   TNeed Need(const TWindow& Window, std::int64_t Until);
+  // What a check answers when the bytes before Until are not all there:
+  // wait for them, or no when the region ends first; none when they are.
+  std::optional<TAnswer> Lacking(const TWindow& Window, std::int64_t Until);
   bool Step(const TWindow& Window);
   bool Search(const TWindow& Window);
   bool ScanPairs(const TWindow& Window, std::int64_t Until, bool FirstOnly);

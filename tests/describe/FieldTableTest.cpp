@@ -33,16 +33,6 @@ TEST(FieldLabels, FillTheLabelColumn) {
   EXPECT_EQ(PresetGuessLabel.size(), LabelColumnWidth);
 }
 
-// The values of the "[alt-]preset extreme" row, nothing stored as preset.
-TTagFileBuilder ExtremeTag() {
-  TTagFileBuilder builder;
-  builder.Version("LAME3.90 ");
-  builder.Set(QualityIndex, {78}).Set(RevisionMethodIndex, {0x03});
-  builder.Set(LowpassIndex, {195}).Set(FlagsATHIndex, {0x12});
-  builder.Set(DelayPaddingIndex, {0x24, 0x05, 0x3C}).Set(MiscIndex, {0x4E});
-  return builder;
-}
-
 // The keyed texts the machine-readable forms show: the lines, then the
 // guess block as one text.
 struct TKeyedField {

@@ -127,16 +127,6 @@ TTexts JsonTexts(const json& Fields) {
   return texts;
 }
 
-// An MPEG-1 frame of the "[alt-]preset extreme" values, no preset stored.
-TTagFileBuilder ExtremeTag() {
-  TTagFileBuilder builder;
-  builder.Version("LAME3.90 ");
-  builder.Set(QualityIndex, {78}).Set(RevisionMethodIndex, {0x03});
-  builder.Set(LowpassIndex, {195}).Set(FlagsATHIndex, {0x12});
-  builder.Set(DelayPaddingIndex, {0x24, 0x05, 0x3C}).Set(MiscIndex, {0x4E});
-  return builder;
-}
-
 // Files that take every road of the report.
 std::map<std::string, TBytes> CraftedFiles() {
   std::map<std::string, TBytes> files;

@@ -150,4 +150,13 @@ TBytes Id3v2Tag(std::uint32_t Size, bool Footer) {
   return tag;
 }
 
+TTagFileBuilder ExtremeTag() {
+  TTagFileBuilder builder;
+  builder.Version("LAME3.90 ");
+  builder.Set(QualityIndex, {78}).Set(RevisionMethodIndex, {0x03});
+  builder.Set(LowpassIndex, {195}).Set(FlagsATHIndex, {0x12});
+  builder.Set(DelayPaddingIndex, {0x24, 0x05, 0x3C}).Set(MiscIndex, {0x4E});
+  return builder;
+}
+
 }  // namespace kestrix::test

@@ -98,6 +98,10 @@ struct TTagFileBuilder {
   TBytes Build() const;
 };
 
+// A tag of the "[alt-]preset extreme" values with no preset stored, so that
+// the report ends with a guess block.
+TTagFileBuilder ExtremeTag();
+
 // ID3v2 header of 10 bytes announcing Size bytes (synchsafe), then Size zero bytes.
 TBytes Id3v2Tag(std::uint32_t Size, bool Footer = false);
 
