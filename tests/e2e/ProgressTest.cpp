@@ -1,5 +1,5 @@
 // The progress line on standard error of a long redirected run. The run is
-// made long by a reader that starts late, so the program waits on a full pipe.
+// made long by a reader that holds back, so the program waits on a full pipe.
 #include <gtest/gtest.h>
 
 #include "support/RunKestrix.h"
@@ -32,8 +32,11 @@ std::string ManyReports() {
   return command;
 }
 
+// The reader holds back only once the program has written, so that a
+// program that starts late on a busy machine still waits a whole second.
 std::string LongRun(const std::string& Output) {
-  return ManyReports() + " | { sleep 1; cat > " + ShellQuote(Output) + "; }";
+  return ManyReports() + " | { dd bs=1 count=1 status=none; sleep 1; cat; } > " +
+         ShellQuote(Output);
 }
 
 std::string UnderTerminal(const std::string& Command) {
