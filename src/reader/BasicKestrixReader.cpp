@@ -10,6 +10,7 @@
 #include "platform/KestrixError.h"
 #include "reader/CRC16.h"
 #include "reader/FrameHeader.h"
+#include "reader/Id3v2Header.h"
 
 namespace kestrix {
 
@@ -27,14 +28,10 @@ constexpr std::size_t MagicSize = 4;
 constexpr std::string_view XingMagic = "Xing";
 constexpr std::string_view InfoMagic = "Info";
 
-// ID3v2 header: "ID3", two version bytes, flags, four synchsafe size bytes.
-constexpr std::size_t Id3HeaderSize = 10;
-constexpr std::string_view Id3Magic = "ID3";
-constexpr std::size_t Id3FlagsIndex = 5;
-constexpr unsigned Id3FooterFlagBit = 4;
-constexpr std::size_t Id3SizeIndex = 6;
+// The first frame follows an ID3v2 tag as its four size bytes say, taken as
+// they stand: a top bit that is set is not masked off.
+constexpr std::size_t SizeLastIndex = 3;
 constexpr int SynchsafeBitsPerByte = 7;
-constexpr std::int64_t Id3FooterSize = 10;
 
 // Indexes into the tag's EncoderVersion bytes.
 constexpr std::size_t EncoderStringSize = 4;
@@ -283,21 +280,19 @@ void TBasicKestrixReader::Read(platform::TStream& Stream, bool ComputeCRCs, bool
 }
 
 std::int64_t TBasicKestrixReader::FindFirstFrame(platform::TStream& Stream) {
-  std::uint8_t bytes[Id3HeaderSize] = {};
+  std::uint8_t bytes[TId3v2Header::Size] = {};
   Stream.Seek(0);
-  if (Stream.Read(bytes, Id3HeaderSize) < static_cast<std::int64_t>(Id3HeaderSize)) {
+  if (Stream.Read(bytes, TId3v2Header::Size) < static_cast<std::int64_t>(TId3v2Header::Size)) {
     return 0;
   }
-  if (std::memcmp(bytes, Id3Magic.data(), Id3Magic.size()) != 0) {
+  const TId3v2Header header(bytes);
+  if (!header.HasMagic()) {
     return 0;
   }
-  std::int64_t position =
-      static_cast<std::int64_t>(BytesToInt(bytes + Id3SizeIndex, 3, SynchsafeBitsPerByte)) +
-      static_cast<std::int64_t>(Id3HeaderSize);
-  if (IsBitSet(bytes[Id3FlagsIndex], Id3FooterFlagBit)) {
-    position += Id3FooterSize;
-  }
-  return position;
+  const auto size = static_cast<std::int64_t>(
+      BytesToInt(bytes + TId3v2Header::SizeIndex, SizeLastIndex, SynchsafeBitsPerByte));
+  return static_cast<std::int64_t>(TId3v2Header::Size) + size +
+         (header.HasFooter() ? TId3v2Header::FooterSize : 0);
 }
 
 // --- CRCs ---------------------------------------------------------------

@@ -6,24 +6,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "reader/Id3v2Header.h"
+
 namespace kestrix {
 
 namespace {
 
 constexpr std::array<const char*, 3> TrailingTagNames = {"id3v1", "apev2", "lyrics3"};
-
-// ID3v2: "ID3", version and revision bytes (never 0xFF), flags, four
-// synchsafe size bytes; a footer of 10 more bytes when flagged.
-constexpr std::int64_t Id3v2HeaderSize = 10;
-constexpr std::string_view Id3v2Magic = "ID3";
-constexpr std::size_t Id3v2VersionIndex = 3;
-constexpr std::size_t Id3v2RevisionIndex = 4;
-constexpr std::size_t Id3v2FlagsIndex = 5;
-constexpr std::size_t Id3v2SizeIndex = 6;
-constexpr std::size_t SynchsafeBytes = 4;
-constexpr std::uint8_t Id3v2FooterFlag = 0x10;
-constexpr std::uint8_t NoVersion = 0xFF;
-constexpr std::uint8_t SynchsafeLimit = 0x80;
 
 // ID3v1: "TAG" at 128 bytes before the end.
 constexpr std::int64_t Id3v1Size = 128;
@@ -71,24 +60,6 @@ bool HasMagic(const std::uint8_t* Bytes, std::string_view Magic) {
 std::uint32_t LittleEndian(const std::uint8_t* Bytes) {
   return static_cast<std::uint32_t>(Bytes[0]) | static_cast<std::uint32_t>(Bytes[1]) << 8 |
          static_cast<std::uint32_t>(Bytes[2]) << 16 | static_cast<std::uint32_t>(Bytes[3]) << 24;
-}
-
-// The whole length of an ID3v2 tag at Bytes, or 0 when none starts there.
-std::int64_t Id3v2Length(const std::uint8_t* Bytes) {
-  if (!HasMagic(Bytes, Id3v2Magic) || Bytes[Id3v2VersionIndex] == NoVersion ||
-      Bytes[Id3v2RevisionIndex] == NoVersion) {
-    return 0;
-  }
-  std::int64_t size = 0;
-  for (std::size_t i = 0; i < SynchsafeBytes; ++i) {
-    const std::uint8_t byte = Bytes[Id3v2SizeIndex + i];
-    if (byte >= SynchsafeLimit) {
-      return 0;
-    }
-    size = (size << 7) | byte;
-  }
-  const bool footer = (Bytes[Id3v2FlagsIndex] & Id3v2FooterFlag) != 0;
-  return Id3v2HeaderSize + size + (footer ? Id3v2HeaderSize : 0);
 }
 
 // Reads a stretch of a file through one small buffer, refilled only where
@@ -262,10 +233,11 @@ TTagLayout ReadTagLayout(platform::TStream& Stream, std::int64_t FileSize) {
   TTagLayout layout;
   const std::int64_t size = std::max<std::int64_t>(FileSize, 0);
   std::int64_t begin = 0;
-  std::array<std::uint8_t, Id3v2HeaderSize> header{};
-  while (size - begin >= Id3v2HeaderSize &&
-         ReadAt(Stream, begin, header.data(), Id3v2HeaderSize) == Id3v2HeaderSize) {
-    const std::int64_t length = Id3v2Length(header.data());
+  constexpr auto HeaderSize = static_cast<std::int64_t>(TId3v2Header::Size);
+  std::array<std::uint8_t, TId3v2Header::Size> header{};
+  while (size - begin >= HeaderSize &&
+         ReadAt(Stream, begin, header.data(), HeaderSize) == HeaderSize) {
+    const std::int64_t length = TId3v2Header(header.data()).TagLength();
     if (length == 0) {
       break;
     }
