@@ -182,19 +182,9 @@ std::uint16_t CRCOfRange(const TBytes& Bytes, std::size_t Begin, std::size_t End
   return UpdateCRC16(0, Bytes.data() + Begin, static_cast<std::int32_t>(End - Begin));
 }
 
-TBytes Scrambled(std::size_t Size) {
-  TBytes bytes(Size);
-  std::uint32_t state = 99;
-  for (std::uint8_t& byte : bytes) {
-    state = state * 1664525u + 1013904223u;
-    byte = static_cast<std::uint8_t>(state >> 24);
-  }
-  return bytes;
-}
-
 TEST(FileStreamFoldTest, RegionsOfEverySizeGiveTheValueOfTheirBytes) {
   const TTempFolder folder;
-  const TBytes content = Scrambled((3 << 20) + 4321);
+  const TBytes content = Noise((3 << 20) + 4321);
   const auto file = folder.Write("music.mp3", content);
   TFileStream stream;
   ASSERT_TRUE(stream.Open(ToU16(file)));
@@ -222,7 +212,7 @@ TEST(FileStreamFoldTest, RegionsOfEverySizeGiveTheValueOfTheirBytes) {
 
 TEST(FileStreamFoldTest, NothingToFold) {
   const TTempFolder folder;
-  const auto file = folder.Write("music.mp3", Scrambled(5000));
+  const auto file = folder.Write("music.mp3", Noise(5000));
   TFileStream stream;
   ASSERT_TRUE(stream.Open(ToU16(file)));
   EXPECT_EQ(0x1234u, ReadBlocksCRC(stream, 0, 0x1234));
@@ -253,7 +243,7 @@ class TShrinkingSink final : public TCRCSink {
 
 TEST(FileStreamFoldTest, FileThatShrinksEndsTheRegionEarly) {
   const TTempFolder folder;
-  const TBytes content = Scrambled(6 << 20);
+  const TBytes content = Noise(6 << 20);
   for (const std::uintmax_t shrinkTo : {std::uintmax_t{0}, std::uintmax_t{1} << 20}) {
     SCOPED_TRACE(shrinkTo);
     ShrinkingFile = folder.Write("shrinking.mp3", content);

@@ -29,16 +29,6 @@ std::uint16_t BitwiseCRC(const TBytes& Bytes) {
   return crc;
 }
 
-TBytes Pattern(std::size_t Size) {
-  TBytes bytes(Size);
-  std::uint32_t state = 12345;
-  for (std::uint8_t& byte : bytes) {
-    state = state * 1103515245u + 12345u;
-    byte = static_cast<std::uint8_t>(state >> 16);
-  }
-  return bytes;
-}
-
 std::uint16_t CRCOf(const TBytes& Bytes) {
   return UpdateCRC16(0, Bytes.data(), static_cast<std::int32_t>(Bytes.size()));
 }
@@ -68,7 +58,7 @@ TEST(UpdateCRC16Test, SmallInputs) {
 TEST(UpdateCRC16Test, AgreesWithBitwiseComputation) {
   for (const std::size_t size : {1u, 2u, 7u, 8u, 9u, 15u, 16u, 17u, 255u, 256u, 4097u}) {
     SCOPED_TRACE(size);
-    const TBytes bytes = Pattern(size);
+    const TBytes bytes = Noise(size);
     EXPECT_EQ(BitwiseCRC(bytes), CRCOf(bytes));
     // Any start within the data and a running value carried in.
     for (std::size_t start = 1; start < std::min<std::size_t>(size, 9); ++start) {
@@ -89,7 +79,7 @@ TEST(UpdateCRC16Test, NothingToAddLeavesValue) {
 }
 
 TEST(UpdateCRC16Test, RunningValueContinues) {
-  const TBytes bytes = Pattern(1000);
+  const TBytes bytes = Noise(1000);
   const std::uint16_t first = UpdateCRC16(0, bytes.data(), 333);
   EXPECT_EQ(CRCOf(bytes), UpdateCRC16(first, bytes.data() + 333, 667));
 }
@@ -97,14 +87,14 @@ TEST(UpdateCRC16Test, RunningValueContinues) {
 // --- StreamCRC16 -------------------------------------------------------------------
 
 TEST(StreamCRC16Test, ReadsInBufferSizedChunks) {
-  const TBytes bytes = Pattern(12000);
+  const TBytes bytes = Noise(12000);
   TMemoryStream stream(bytes);
   EXPECT_EQ(CRCOf(TBytes(bytes.begin(), bytes.begin() + 10000)), StreamCRC16(stream, 10000));
   EXPECT_EQ((std::vector<std::int64_t>{4096, 4096, 1808, 0}), stream.Requests);
 }
 
 TEST(StreamCRC16Test, ShortReadsGiveTheSameValue) {
-  const TBytes bytes = Pattern(10000);
+  const TBytes bytes = Noise(10000);
   for (const std::int64_t piece : {1, 7, 1000, 4095}) {
     SCOPED_TRACE(piece);
     TMemoryStream stream(bytes, piece);
@@ -114,14 +104,14 @@ TEST(StreamCRC16Test, ShortReadsGiveTheSameValue) {
 }
 
 TEST(StreamCRC16Test, EmptyRegion) {
-  TMemoryStream stream(Pattern(100));
+  TMemoryStream stream(Noise(100));
   EXPECT_EQ(0, StreamCRC16(stream, 0));
   EXPECT_EQ(0, StreamCRC16(stream, -5));
   EXPECT_EQ(0, stream.BytesDelivered);
 }
 
 TEST(StreamCRC16Test, RegionPastEndCoversWhatExists) {
-  const TBytes bytes = Pattern(100);
+  const TBytes bytes = Noise(100);
   TMemoryStream stream(bytes);
   stream.Seek(40);
   EXPECT_EQ(CRCOf(TBytes(bytes.begin() + 40, bytes.end())), StreamCRC16(stream, 500));
@@ -129,19 +119,19 @@ TEST(StreamCRC16Test, RegionPastEndCoversWhatExists) {
 }
 
 TEST(StreamCRC16Test, RegionStartingPastEndIsZero) {
-  TMemoryStream stream(Pattern(100));
+  TMemoryStream stream(Noise(100));
   stream.Seek(1000);
   EXPECT_EQ(0, StreamCRC16(stream, 50));
 }
 
 TEST(StreamCRC16Test, RegionLongerThan32Bits) {
-  const TBytes bytes = Pattern(5000);
+  const TBytes bytes = Noise(5000);
   TMemoryStream stream(bytes);
   EXPECT_EQ(CRCOf(bytes), StreamCRC16(stream, std::int64_t{1} << 33));
 }
 
 TEST(StreamCRC16Test, StartsAtPositionAndStopsBehindRegion) {
-  const TBytes bytes = Pattern(100);
+  const TBytes bytes = Noise(100);
   TMemoryStream stream(bytes);
   stream.Seek(10);
   EXPECT_EQ(CRCOf(TBytes(bytes.begin() + 10, bytes.begin() + 30)), StreamCRC16(stream, 20));

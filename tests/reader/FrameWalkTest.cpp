@@ -83,17 +83,6 @@ TBytes Cut(TBytes Bytes, std::size_t Size) {
   return Bytes;
 }
 
-// Deterministic noise.
-TBytes Noise(std::size_t Size) {
-  TBytes bytes(Size);
-  std::uint32_t state = 12345;
-  for (std::uint8_t& byte : bytes) {
-    state = state * 1103515245u + 12345u;
-    byte = static_cast<std::uint8_t>(state >> 23);
-  }
-  return bytes;
-}
-
 const TFrameSpec Plain;  // 417 bytes
 const TFrameSpec Padded = Plain.With(&TFrameSpec::Padding);
 const TFrameSpec Protected = Plain.With(&TFrameSpec::Protected);

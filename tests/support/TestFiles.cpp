@@ -84,6 +84,16 @@ TBytes ReadFileBytes(const std::filesystem::path& Path) {
   return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+TBytes Noise(std::size_t Size) {
+  TBytes bytes(Size);
+  std::uint32_t state = 12345;
+  for (std::uint8_t& byte : bytes) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<std::uint8_t>(state >> 23);
+  }
+  return bytes;
+}
+
 TTagFileBuilder& TTagFileBuilder::Version(const std::string& EncoderVersion) {
   for (std::size_t i = 0; i < 9; ++i) {
     Tag[1 + i] = i < EncoderVersion.size() ? static_cast<std::uint8_t>(EncoderVersion[i]) : 0;

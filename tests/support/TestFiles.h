@@ -77,6 +77,8 @@ std::filesystem::path TestDataFolder();
 // Bytes as upper-case hexadecimal pairs, for messages that must stay ASCII.
 std::string Hex(const std::string& Bytes);
 TBytes ReadFileBytes(const std::filesystem::path& Path);
+// The same bytes without pattern on every run: no test can fail by chance.
+TBytes Noise(std::size_t Size);
 
 // The parts of a first frame with a LAME tag, to be changed by a test
 // before Build(). The defaults are an MPEG-1 Layer III joint-stereo frame
