@@ -165,9 +165,8 @@ void TCsvPrinter::Start() {
   PrintRecord(CsvHeader());
 }
 
-void TCsvPrinter::PrintFile(const std::u16string& FullName, const TFileCheck& Check) {
+void TCsvPrinter::Print(const std::u16string& FullName, const TFileCheck& Check) {
   PrintRecord(CsvFileRow(FullName, Check));
-  Tally.Count(Check.Verdict.Kind);
 }
 
 }  // namespace kestrix

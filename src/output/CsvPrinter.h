@@ -23,11 +23,9 @@ std::vector<std::string> CsvErrorRow(const std::u16string& FullName, const std::
 class TCsvPrinter final : public TPrinter {
  public:
   void Start() override;
-  void PrintFile(const std::u16string& FullName, const TFileCheck& Check) override;
-  bool AnyBad() const override { return Tally.Of(TVerdictKind::Bad) > 0; }
 
  private:
-  TTally Tally;
+  void Print(const std::u16string& FullName, const TFileCheck& Check) override;
 };
 
 }  // namespace kestrix

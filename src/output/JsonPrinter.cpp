@@ -216,13 +216,12 @@ std::string JsonSummaryLine(const TTally& Tally) {
   return Line(object);
 }
 
-void TJsonPrinter::PrintFile(const std::u16string& FullName, const TFileCheck& Check) {
+void TJsonPrinter::Print(const std::u16string& FullName, const TFileCheck& Check) {
   PrintUtf8Line(JsonFileLine(FullName, Check), JsonLineEnd);
-  Tally.Count(Check.Verdict.Kind);
 }
 
 void TJsonPrinter::Finish() {
-  PrintUtf8Line(JsonSummaryLine(Tally), JsonLineEnd);
+  PrintUtf8Line(JsonSummaryLine(Tally()), JsonLineEnd);
 }
 
 }  // namespace kestrix

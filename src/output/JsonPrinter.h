@@ -19,12 +19,10 @@ std::string JsonSummaryLine(const TTally& Tally);
 // of the walk, then one summary object.
 class TJsonPrinter final : public TPrinter {
  public:
-  void PrintFile(const std::u16string& FullName, const TFileCheck& Check) override;
   void Finish() override;
-  bool AnyBad() const override { return Tally.Of(TVerdictKind::Bad) > 0; }
 
  private:
-  TTally Tally;
+  void Print(const std::u16string& FullName, const TFileCheck& Check) override;
 };
 
 }  // namespace kestrix

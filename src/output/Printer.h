@@ -14,11 +14,24 @@ class TPrinter {
 
   // Before the first file of the run.
   virtual void Start() {}
-  virtual void PrintFile(const std::u16string& FullName, const TFileCheck& Check) = 0;
+  // Prints the file, then counts its verdict.
+  void PrintFile(const std::u16string& FullName, const TFileCheck& Check) {
+    Print(FullName, Check);
+    Counts.Count(Check.Verdict.Kind);
+  }
   // After the last file of the run.
   virtual void Finish() {}
   // Some file was judged bad.
-  virtual bool AnyBad() const = 0;
+  bool AnyBad() const { return Counts.Of(TVerdictKind::Bad) > 0; }
+
+ protected:
+  // The verdicts of the files printed so far.
+  const TTally& Tally() const { return Counts; }
+
+ private:
+  virtual void Print(const std::u16string& FullName, const TFileCheck& Check) = 0;
+
+  TTally Counts;
 };
 
 }  // namespace kestrix

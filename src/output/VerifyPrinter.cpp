@@ -148,13 +148,12 @@ std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands) 
                      Count(Tally.Of(TVerdictKind::Error), Thousands)});
 }
 
-void TVerifyPrinter::PrintFile(const std::u16string& FullName, const TFileCheck& Check) {
+void TVerifyPrinter::Print(const std::u16string& FullName, const TFileCheck& Check) {
   PrintLine(VerifyLine(FullName, Check, UserThousands()));
-  Tally.Count(Check.Verdict.Kind);
 }
 
 void TVerifyPrinter::Finish() {
-  PrintLine(VerifySummary(Tally, UserThousands()));
+  PrintLine(VerifySummary(Tally(), UserThousands()));
 }
 
 }  // namespace kestrix

@@ -22,12 +22,10 @@ std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands);
 // writer like the report.
 class TVerifyPrinter final : public TPrinter {
  public:
-  void PrintFile(const std::u16string& FullName, const TFileCheck& Check) override;
   void Finish() override;
-  bool AnyBad() const override { return Tally.Of(TVerdictKind::Bad) > 0; }
 
  private:
-  TTally Tally;
+  void Print(const std::u16string& FullName, const TFileCheck& Check) override;
 };
 
 }  // namespace kestrix
