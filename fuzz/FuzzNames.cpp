@@ -6,11 +6,11 @@
 #include <string>
 
 #include "console/Traversal.h"
-#include "console/WideConsole.h"
 #include "fuzz/FuzzCheck.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
+#include "text/Text.h"
 
 namespace kestrix::fuzz {
 namespace {

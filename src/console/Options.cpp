@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "console/WideConsole.h"
+#include "text/Text.h"
 
 namespace kestrix {
 

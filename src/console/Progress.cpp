@@ -2,6 +2,7 @@
 
 #include "console/WideConsole.h"
 #include "platform/StdOutput.h"
+#include "text/Text.h"
 
 namespace kestrix {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "console/WideConsole.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/KestrixError.h"
+#include "text/Text.h"
 
 namespace kestrix {
 

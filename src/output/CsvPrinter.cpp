@@ -7,6 +7,7 @@
 
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
+#include "text/Text.h"
 
 namespace kestrix {
 

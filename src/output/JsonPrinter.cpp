@@ -4,6 +4,7 @@
 
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
+#include "text/Text.h"
 
 namespace kestrix {
 

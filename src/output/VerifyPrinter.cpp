@@ -3,6 +3,7 @@
 #include "console/WideConsole.h"
 #include "platform/CodePage.h"
 #include "platform/Locale.h"
+#include "text/Text.h"
 
 namespace kestrix {
 
