@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "console/Progress.h"
-#include "console/WideConsole.h"
 
 namespace kestrix {
 
@@ -78,7 +77,7 @@ bool ReportFiles(const std::u16string& FileMask, const std::u16string& FolderPat
     ++Walk.FailedFiles;
     return true;
   }
-  for (bool more = found; more && !IsOutputReaderClosed(); more = files.Next()) {
+  for (bool more = found; more && !Walk.Output->IsReaderClosed(); more = files.Next()) {
     ReportFile(FolderPath + files.Name(), Walk);
     if (Walk.Progress != nullptr) {
       Walk.Progress->FileReported(files.Size());
@@ -97,7 +96,7 @@ bool FirstVisit(const std::u16string& Folder, TWalk& Walk) {
 bool WalkSubfolders(const std::u16string& FolderPath, const std::u16string& NameMask, TWalk& Walk) {
   bool found = false;
   TFilteredSearch folders(FolderRequest);
-  for (bool more = folders.First(FolderPath + AllEntries); more && !IsOutputReaderClosed();
+  for (bool more = folders.First(FolderPath + AllEntries); more && !Walk.Output->IsReaderClosed();
        more = folders.Next()) {
     const std::u16string& name = folders.Name();
     if (name == u"." || name == u".." || (folders.Attributes() & Directory) == 0) {

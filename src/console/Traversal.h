@@ -5,6 +5,7 @@
 
 #include "console/FileActions.h"
 #include "platform/FileSystem.h"
+#include "text/WideWriter.h"
 
 namespace kestrix {
 
@@ -13,6 +14,9 @@ class TProgress;
 // What one walk remembers across its folders.
 struct TWalk {
   TFileAction* Action = nullptr;  // not owned; must be set before the walk
+  // Not owned; must be set before the walk. Once its reader has gone, no
+  // further file is read.
+  const TTextWriter* Output = nullptr;
   bool Recursive = false;
   int FailedFiles = 0;  // files that could not be read
   std::set<platform::TFolderId> VisitedFolders;
