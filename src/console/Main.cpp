@@ -116,8 +116,10 @@ void ShowNotFound(TTextWriter& Output, const std::vector<std::u16string>& Missin
                   TOutputForm Form) {
   const std::u16string_view format = u"FILE NOT FOUND: '%s'";
   if (IsMachineReadable(Form)) {
+    TStdErrorWriter errors;
     for (const std::u16string& path : Missing) {
-      platform::WriteStdError(platform::Narrow(ConsoleSafeText(FormatText(format, {path}))));
+      // One line for each path, whatever line ends its name holds.
+      errors.WriteLine(ConsoleSafeText(FormatText(format, {path})));
     }
     return;
   }
