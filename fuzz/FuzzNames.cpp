@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "console/Traversal.h"
+#include "console/Listing.h"
 #include "fuzz/FuzzCheck.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"

@@ -8,13 +8,13 @@
 #include <string>
 
 #include "console/Report.h"
-#include "console/WideConsole.h"
 #include "fuzz/FuzzCheck.h"
 #include "output/CsvPrinter.h"
 #include "output/JsonPrinter.h"
 #include "output/VerifyPrinter.h"
 #include "platform/Unicode.h"
 #include "support/TestFiles.h"
+#include "text/WideWriter.h"
 
 namespace kestrix::fuzz {
 namespace {
@@ -27,10 +27,9 @@ constexpr std::int64_t ShortPiece = 40;
 // The fixed-layout report of the bytes, as redirected output would hold it.
 std::u16string ReportText(const test::TBytes& File, std::int64_t Piece) {
   std::u16string text;
-  StdOut = std::make_unique<TWideStdOut>(text);
+  TWideStdOut output(text);
   test::TMemoryStream stream(File, Piece);
-  PrintReport(stream);
-  StdOut.reset();
+  PrintReport(output, stream);
   return text;
 }
 
@@ -54,23 +53,23 @@ void CheckReport(const test::TBytes& File) {
 }
 
 // The other printers print what the analysis of the bytes found.
-std::u16string PrinterText(TPrinter& Printer, const test::TBytes& File) {
+template <typename TFormPrinter>
+std::u16string PrinterText(const test::TBytes& File) {
   test::TMemoryStream stream(File);
   const TFileCheck check = CheckStream(stream);
   std::u16string text;
-  StdOut = std::make_unique<TWideStdOut>(text);
-  Printer.Start();
-  Printer.PrintFile(u"/music/fuzz.mp3", check);
-  Printer.Finish();
-  StdOut.reset();
+  TWideStdOut output(text);
+  TFormPrinter printer(output);
+  printer.Start();
+  printer.PrintFile(u"/music/fuzz.mp3", check);
+  printer.Finish();
   return text;
 }
 
 // Every line is one JSON object, the last one the summary of one file.
 void CheckJson(const test::TBytes& File) {
-  TJsonPrinter printer;
   const std::string text =
-      platform::Utf16ToUtf8(PrinterText(printer, File), platform::TLoneSurrogate::Replace);
+      platform::Utf16ToUtf8(PrinterText<TJsonPrinter>(File), platform::TLoneSurrogate::Replace);
   std::size_t lines = 0;
   nlohmann::json last;
   for (std::size_t start = 0; start < text.size();) {
@@ -87,8 +86,7 @@ void CheckJson(const test::TBytes& File) {
 
 // Quotes pair up, so the one file stays one row behind the header.
 void CheckCsv(const test::TBytes& File) {
-  TCsvPrinter printer;
-  const std::u16string text = PrinterText(printer, File);
+  const std::u16string text = PrinterText<TCsvPrinter>(File);
   bool quoted = false;
   std::size_t records = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -104,8 +102,7 @@ void CheckCsv(const test::TBytes& File) {
 }
 
 void CheckVerify(const test::TBytes& File) {
-  TVerifyPrinter printer;
-  const std::u16string text = PrinterText(printer, File);
+  const std::u16string text = PrinterText<TVerifyPrinter>(File);
   std::size_t lines = 0;
   for (const char16_t c : text) {
     lines += c == u'\n' ? 1 : 0;

@@ -1,7 +1,6 @@
 #include "console/Banner.h"
 
 #include "console/VerUtils.h"
-#include "console/WideConsole.h"
 
 namespace kestrix {
 
@@ -54,29 +53,29 @@ class TVersionStrings {
 
 }  // namespace
 
-void ShowBanner(const std::u16string& ExeName) {
+void ShowBanner(TTextWriter& Output, const std::u16string& ExeName) {
   const TVersionStrings strings(ExeName);
-  PrintFormatLine(u"%s - %s", {strings[u"ProductName"], strings[u"FileDescription"]});
-  PrintFormatLine(u"Copyright %s", {strings[u"LegalCopyright"]});
-  PrintFormatLine(u"Release %s, compiled %s",
-                  {strings[u"ProductVersion"], strings[u"CompileDate"]});
+  Output.WriteFormatLine(u"%s - %s", {strings[u"ProductName"], strings[u"FileDescription"]});
+  Output.WriteFormatLine(u"Copyright %s", {strings[u"LegalCopyright"]});
+  Output.WriteFormatLine(u"Release %s, compiled %s",
+                         {strings[u"ProductVersion"], strings[u"CompileDate"]});
 }
 
-void ShowUsage() {
+void ShowUsage(TTextWriter& Output) {
   for (const char16_t* line : UsageLines) {
-    PrintLine(line);
+    Output.WriteLine(line);
   }
 }
 
-void ShowNotes() {
+void ShowNotes(TTextWriter& Output) {
   for (const char16_t* line : NoteLines) {
-    PrintLine(line);
+    Output.WriteLine(line);
   }
 }
 
-void ShowOptions() {
+void ShowOptions(TTextWriter& Output) {
   for (const char16_t* line : OptionLines) {
-    PrintLine(line);
+    Output.WriteLine(line);
   }
 }
 

@@ -2,13 +2,15 @@
 
 #include <string>
 
+#include "text/WideWriter.h"
+
 namespace kestrix {
 
 // The three lines built from the executable's version data.
-void ShowBanner(const std::u16string& ExeName);
-void ShowUsage();
-void ShowNotes();
+void ShowBanner(TTextWriter& Output, const std::u16string& ExeName);
+void ShowUsage(TTextWriter& Output);
+void ShowNotes(TTextWriter& Output);
 // The options of the command lines with more than one argument.
-void ShowOptions();
+void ShowOptions(TTextWriter& Output);
 
 }  // namespace kestrix

@@ -1,20 +1,20 @@
 #include "console/FileActions.h"
 
 #include "console/Report.h"
-#include "console/WideConsole.h"
+#include "output/ReportPrinter.h"
 
 namespace kestrix {
 
 bool TReportAction::Process(const std::u16string& FullName) {
-  PrintLine(FullName);
-  PrintReport(FullName);
-  PrintLine();
+  Output.WriteLine(FullName);
+  PrintReport(Output, FullName);
+  Output.WriteLine();
   return true;
 }
 
 void TReportAction::Fail(const std::u16string&, const std::exception& Error) {
-  PrintError(Error);
-  PrintLine();
+  PrintError(Output, Error);
+  Output.WriteLine();
 }
 
 bool TCheckAction::Process(const std::u16string& FullName) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "output/Printer.h"
+#include "text/WideWriter.h"
 
 namespace kestrix {
 
@@ -30,10 +31,14 @@ class TFileAction {
 // empty line; a failure is an "ERROR: " line before the empty line.
 class TReportAction final : public TFileAction {
  public:
+  explicit TReportAction(TTextWriter& Output) : Output(Output) {}
   bool Process(const std::u16string& FullName) override;
   void Fail(const std::u16string& FullName, const std::exception& Error) override;
   // The report passes over such a folder without a word.
   bool FolderFailed(const std::u16string&, const std::string&) override { return false; }
+
+ private:
+  TTextWriter& Output;
 };
 
 // A judging form: the file is read once by the analysis, then printed.

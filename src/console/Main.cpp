@@ -2,6 +2,7 @@
 
 #include <array>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,13 @@
 #include "console/Options.h"
 #include "console/Progress.h"
 #include "console/Traversal.h"
-#include "console/WideConsole.h"
 #include "output/CsvPrinter.h"
 #include "output/JsonPrinter.h"
+#include "output/ReportPrinter.h"
 #include "output/VerifyPrinter.h"
 #include "platform/CodePage.h"
 #include "platform/Process.h"
+#include "text/WideWriter.h"
 
 namespace kestrix {
 
@@ -44,36 +46,37 @@ bool IsClassicForm(const TCommandLine& CommandLine) {
   return count <= 1 || IsHelpWord(first) || (count == 2 && first == RecursiveSwitch);
 }
 
-TExitCode RunClassic(const TCommandLine& CommandLine) {
-  ShowBanner(CommandLine.GetArgument(0));
-  PrintLine();
+TExitCode RunClassic(TWideStdOut& Output, const TCommandLine& CommandLine) {
+  ShowBanner(Output, CommandLine.GetArgument(0));
+  Output.WriteLine();
 
   const std::u16string first = CommandLine.GetArgument(1);
   const bool recursive = first == RecursiveSwitch;
   const int fileArgIndex = recursive ? 2 : 1;
 
   if (IsHelpWord(first)) {
-    ShowUsage();
-    PrintLine();
-    ShowNotes();
+    ShowUsage(Output);
+    Output.WriteLine();
+    ShowNotes(Output);
     return ecSuccess;
   }
   if (CommandLine.GetArgumentCount() != fileArgIndex) {
-    ShowUsage();
+    ShowUsage(Output);
     return ecUsage;
   }
 
   const std::u16string path = CommandLine.GetArgument(fileArgIndex);
-  TReportAction action;
-  const auto progress = StartProgress(StdOut->IsConsole());
+  TReportAction action(Output);
+  const auto progress = StartProgress(Output.IsConsole());
   TWalk walk;
   walk.Action = &action;
+  walk.Output = &Output;
   walk.Recursive = recursive;
   walk.Progress = progress.get();
   if (!ProcessPath(path, walk)) {
-    ShowUsage();
-    PrintLine();
-    PrintFormatLine(u"FILE NOT FOUND: '%s'", {path});
+    ShowUsage(Output);
+    Output.WriteLine();
+    Output.WriteFormatLine(u"FILE NOT FOUND: '%s'", {path});
     return ecUsage;
   }
   return walk.FailedFiles > 0 ? ecErrorPrinted : ecSuccess;
@@ -89,18 +92,18 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
 
 // The report reads each file with its own reader; the judging forms print
 // what the analysis found.
-std::unique_ptr<TFileAction> MakeAction(TOutputForm Form) {
+std::unique_ptr<TFileAction> MakeAction(TOutputForm Form, TTextWriter& Output) {
   switch (Form) {
     case TOutputForm::Json:
-      return std::make_unique<TCheckAction>(std::make_unique<TJsonPrinter>());
+      return std::make_unique<TCheckAction>(std::make_unique<TJsonPrinter>(Output));
     case TOutputForm::Csv:
-      return std::make_unique<TCheckAction>(std::make_unique<TCsvPrinter>());
+      return std::make_unique<TCheckAction>(std::make_unique<TCsvPrinter>(Output));
     case TOutputForm::Verify:
-      return std::make_unique<TCheckAction>(std::make_unique<TVerifyPrinter>());
+      return std::make_unique<TCheckAction>(std::make_unique<TVerifyPrinter>(Output));
     case TOutputForm::Report:
       break;
   }
-  return std::make_unique<TReportAction>();
+  return std::make_unique<TReportAction>(Output);
 }
 
 // JSON and CSV own standard output: no banner, no usage, and what a person
@@ -109,33 +112,37 @@ bool IsMachineReadable(TOutputForm Form) {
   return Form == TOutputForm::Json || Form == TOutputForm::Csv;
 }
 
-void ShowNotFound(const std::vector<std::u16string>& Missing, TOutputForm Form) {
+void ShowNotFound(TTextWriter& Output, const std::vector<std::u16string>& Missing,
+                  TOutputForm Form) {
   const std::u16string_view format = u"FILE NOT FOUND: '%s'";
   if (IsMachineReadable(Form)) {
+    TStdErrorWriter errors;
     for (const std::u16string& path : Missing) {
-      platform::WriteStdError(platform::Narrow(ConsoleSafeText(FormatText(format, {path}))));
+      // One line for each path, whatever line ends its name holds.
+      errors.WriteLine(ConsoleSafeText(FormatText(format, {path})));
     }
     return;
   }
-  ShowUsage();
-  PrintLine();
+  ShowUsage(Output);
+  Output.WriteLine();
   for (const std::u16string& path : Missing) {
-    PrintFormatLine(format, {path});
+    Output.WriteFormatLine(format, {path});
   }
 }
 
 // Every path in order, each walked on its own; then one not-found line for
 // each path that matched nothing.
-TExitCode ProcessPaths(const TOptions& Options) {
+TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
   int failedFiles = 0;
   std::vector<std::u16string> missing;
-  const std::unique_ptr<TFileAction> action = MakeAction(Options.Form);
+  const std::unique_ptr<TFileAction> action = MakeAction(Options.Form, Output);
   {
-    const auto progress = StartProgress(StdOut->IsConsole());
+    const auto progress = StartProgress(Output.IsConsole());
     action->Start();
     for (const std::u16string& path : Options.Paths) {
       TWalk walk;
       walk.Action = action.get();
+      walk.Output = &Output;
       walk.Recursive = Options.Recursive;
       walk.Progress = progress.get();
       if (!ProcessPath(path, walk)) {
@@ -152,78 +159,65 @@ TExitCode ProcessPaths(const TOptions& Options) {
   if (missing.empty()) {
     return code;
   }
-  ShowNotFound(missing, Options.Form);
+  ShowNotFound(Output, missing, Options.Form);
   return CombineExitCodes(code, ecUsage);
 }
 
 // The banner, then the help, the refusal or the usage of a command line
 // that reports no file.
-TExitCode ShowInsteadOfRunning(const TCommandLine& CommandLine, const TParsedOptions& Parsed) {
-  ShowBanner(CommandLine.GetArgument(0));
-  PrintLine();
+TExitCode ShowInsteadOfRunning(TTextWriter& Output, const TCommandLine& CommandLine,
+                               const TParsedOptions& Parsed) {
+  ShowBanner(Output, CommandLine.GetArgument(0));
+  Output.WriteLine();
   if (Parsed.Options.Help) {
-    ShowUsage();
-    PrintLine();
-    ShowNotes();
-    PrintLine();
-    ShowOptions();
+    ShowUsage(Output);
+    Output.WriteLine();
+    ShowNotes(Output);
+    Output.WriteLine();
+    ShowOptions(Output);
     return ecSuccess;
   }
   if (Parsed.Refusal) {
-    PrintLine(Parsed.Refusal->Message);
+    Output.WriteLine(Parsed.Refusal->Message);
   }
-  ShowUsage();
+  ShowUsage(Output);
   return ecUsage;
 }
 
-// What Show prints goes to standard error instead, line by line, so that
-// a parser reading standard output gets nothing but its form.
-template <typename TShow>
-TExitCode OnStdError(TShow Show) {
-  std::u16string text;
-  std::unique_ptr<TWideStdOut> output = std::move(StdOut);
-  StdOut = std::make_unique<TWideStdOut>(text);
-  const TExitCode code = Show();
-  StdOut = std::move(output);
-  std::size_t start = 0;
-  for (std::size_t end = text.find(LineEnd); end != std::u16string::npos;
-       end = text.find(LineEnd, start)) {
-    platform::WriteStdError(platform::Narrow(ConsoleSafeText(text.substr(start, end - start))));
-    start = end + LineEnd.size();
-  }
-  return code;
-}
-
-TExitCode RunWithOptions(const TCommandLine& CommandLine) {
+TExitCode RunWithOptions(TWideStdOut& Output, const TCommandLine& CommandLine) {
   const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
   const TOptions& options = parsed.Options;
-  if (options.Utf8 && StdOut) {
-    StdOut->UseUtf8();
+  if (options.Utf8) {
+    Output.UseUtf8();
   }
   const bool runs = !options.Help && !parsed.Refusal && !options.Paths.empty();
   if (!runs && options.MachineReadable) {
-    return OnStdError([&] { return ShowInsteadOfRunning(CommandLine, parsed); });
+    // A parser reading standard output gets nothing but its form.
+    TStdErrorWriter errors;
+    return ShowInsteadOfRunning(errors, CommandLine, parsed);
   }
   if (!runs) {
-    return ShowInsteadOfRunning(CommandLine, parsed);
+    return ShowInsteadOfRunning(Output, CommandLine, parsed);
   }
   if (!IsMachineReadable(options.Form)) {
-    ShowBanner(CommandLine.GetArgument(0));
-    PrintLine();
+    ShowBanner(Output, CommandLine.GetArgument(0));
+    Output.WriteLine();
   }
-  return ProcessPaths(options);
+  return ProcessPaths(Output, options);
 }
 
 // Everything the guard of the main routine covers.
-TExitCode Run(const TCommandLine& CommandLine) {
-  return IsClassicForm(CommandLine) ? RunClassic(CommandLine) : RunWithOptions(CommandLine);
+TExitCode Run(TWideStdOut& Output, const TCommandLine& CommandLine) {
+  return IsClassicForm(CommandLine) ? RunClassic(Output, CommandLine)
+                                    : RunWithOptions(Output, CommandLine);
 }
 
 }  // namespace
 
 int RunMain(int ArgumentCount, char** Arguments) {
+  std::optional<TWideStdOut> output;
   try {
-    StdOut = std::make_unique<TWideStdOut>();
+    output.emplace();
   } catch (const std::exception& error) {
     platform::WriteStdError(error.what());
     return ecNoOutput;
@@ -231,19 +225,18 @@ int RunMain(int ArgumentCount, char** Arguments) {
 
   TExitCode exitCode = ecSuccess;
   try {
-    exitCode = Run(TCommandLine(platform::GetSystemCommandLine(ArgumentCount, Arguments)));
+    exitCode = Run(*output, TCommandLine(platform::GetSystemCommandLine(ArgumentCount, Arguments)));
   } catch (const std::exception& error) {
-    PrintError(error);
+    PrintError(*output, error);
     exitCode = CombineExitCodes(exitCode, ecErrorPrinted);
   }
-  if (StdOut->AnyWriteFailed()) {
+  if (output->AnyWriteFailed()) {
     // A reader that stopped reading (a pipe into head, say) wanted no more.
-    if (!StdOut->IsReaderClosed()) {
+    if (!output->IsReaderClosed()) {
       platform::WriteStdError("Standard output could not be written: the report is incomplete.");
     }
     exitCode = CombineExitCodes(exitCode, ecNoOutput);
   }
-  StdOut.reset();
   return exitCode;
 }
 

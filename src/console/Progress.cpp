@@ -1,6 +1,5 @@
 #include "console/Progress.h"
 
-#include "console/WideConsole.h"
 #include "platform/StdOutput.h"
 #include "text/Text.h"
 

@@ -5,16 +5,16 @@
 
 namespace kestrix {
 
-void PrintReport(const std::u16string& FileName) {
+void PrintReport(TTextWriter& Output, const std::u16string& FileName) {
   bool tagFound = false;
   TDescriptiveKestrixReader reader(FileName, true, tagFound);
-  PrintTagReport(DescribeTag(reader, tagFound));
+  PrintTagReport(Output, DescribeTag(reader, tagFound));
 }
 
-void PrintReport(platform::TStream& Stream) {
+void PrintReport(TTextWriter& Output, platform::TStream& Stream) {
   bool tagFound = false;
   TDescriptiveKestrixReader reader(Stream, true, tagFound);
-  PrintTagReport(DescribeTag(reader, tagFound));
+  PrintTagReport(Output, DescribeTag(reader, tagFound));
 }
 
 }  // namespace kestrix

@@ -3,13 +3,14 @@
 #include <string>
 
 #include "platform/FileStream.h"
+#include "text/WideWriter.h"
 
 namespace kestrix {
 
 // Reads the file's LAME tag with its own reader and prints every field, or
 // why there is none. Raises when the file cannot be read at all.
-void PrintReport(const std::u16string& FileName);
+void PrintReport(TTextWriter& Output, const std::u16string& FileName);
 // The same report of bytes from a stream the caller has opened.
-void PrintReport(platform::TStream& Stream);
+void PrintReport(TTextWriter& Output, platform::TStream& Stream);
 
 }  // namespace kestrix

@@ -5,7 +5,6 @@
 #include <optional>
 #include <type_traits>
 
-#include "console/WideConsole.h"
 #include "platform/CodePage.h"
 #include "text/Text.h"
 
@@ -88,8 +87,8 @@ std::vector<std::string> FactCells(const TFileCheck& Check) {
   return cells;
 }
 
-void PrintRecord(const std::vector<std::string>& Cells) {
-  PrintUtf8Line(CsvRecord(Cells), CsvRecordEnd);
+void PrintRecord(TTextWriter& Output, const std::vector<std::string>& Cells) {
+  Output.WriteUtf8Line(CsvRecord(Cells), CsvRecordEnd);
 }
 
 }  // namespace
@@ -163,11 +162,11 @@ std::vector<std::string> CsvErrorRow(const std::u16string& FullName, const std::
 }
 
 void TCsvPrinter::Start() {
-  PrintRecord(CsvHeader());
+  PrintRecord(Output(), CsvHeader());
 }
 
 void TCsvPrinter::Print(const std::u16string& FullName, const TFileCheck& Check) {
-  PrintRecord(CsvFileRow(FullName, Check));
+  PrintRecord(Output(), CsvFileRow(FullName, Check));
 }
 
 }  // namespace kestrix

@@ -22,6 +22,7 @@ std::vector<std::string> CsvErrorRow(const std::u16string& FullName, const std::
 // per file in the order of the walk.
 class TCsvPrinter final : public TPrinter {
  public:
+  using TPrinter::TPrinter;
   void Start() override;
 
  private:

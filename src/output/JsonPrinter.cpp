@@ -2,7 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "console/WideConsole.h"
 #include "platform/CodePage.h"
 #include "text/Text.h"
 
@@ -218,11 +217,11 @@ std::string JsonSummaryLine(const TTally& Tally) {
 }
 
 void TJsonPrinter::Print(const std::u16string& FullName, const TFileCheck& Check) {
-  PrintUtf8Line(JsonFileLine(FullName, Check), JsonLineEnd);
+  Output().WriteUtf8Line(JsonFileLine(FullName, Check), JsonLineEnd);
 }
 
 void TJsonPrinter::Finish() {
-  PrintUtf8Line(JsonSummaryLine(Tally()), JsonLineEnd);
+  Output().WriteUtf8Line(JsonSummaryLine(Tally()), JsonLineEnd);
 }
 
 }  // namespace kestrix

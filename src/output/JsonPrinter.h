@@ -19,6 +19,7 @@ std::string JsonSummaryLine(const TTally& Tally);
 // of the walk, then one summary object.
 class TJsonPrinter final : public TPrinter {
  public:
+  using TPrinter::TPrinter;
   void Finish() override;
 
  private:

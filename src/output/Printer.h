@@ -3,6 +3,7 @@
 #include <string>
 
 #include "analysis/FileCheck.h"
+#include "text/WideWriter.h"
 
 namespace kestrix {
 
@@ -10,6 +11,7 @@ namespace kestrix {
 // each file, in the order of the walk, and never reads a file itself.
 class TPrinter {
  public:
+  explicit TPrinter(TTextWriter& Output) : Writer(Output) {}
   virtual ~TPrinter() = default;
 
   // Before the first file of the run.
@@ -27,10 +29,13 @@ class TPrinter {
  protected:
   // The verdicts of the files printed so far.
   const TTally& Tally() const { return Counts; }
+  // Where the form's lines go.
+  TTextWriter& Output() const { return Writer; }
 
  private:
   virtual void Print(const std::u16string& FullName, const TFileCheck& Check) = 0;
 
+  TTextWriter& Writer;
   TTally Counts;
 };
 

@@ -1,6 +1,6 @@
 #include "output/ReportPrinter.h"
 
-#include "console/WideConsole.h"
+#include <string>
 
 namespace kestrix {
 
@@ -8,69 +8,73 @@ namespace {
 
 constexpr int HighestSupportedRevision = 0;
 
-void PrintLines(const TTagFields& Fields) {
+void PrintLines(TTextWriter& Output, const TTagFields& Fields) {
   for (const TFieldLine& line : Fields.Lines) {
-    PrintLine(std::u16string(line.Label) + line.Text);
+    Output.WriteLine(std::u16string(line.Label) + line.Text);
   }
 }
 
-void PrintVersionTextOnly(const TTagFields& Fields) {
-  PrintLine();
-  PrintFormatLine(u"LAME tags were introduced with LAME version %s, but ",
-                  {std::string(FirstTaggedVersion)});
-  PrintLine(u"this file was encoded by an earlier version of LAME and");
-  PrintLine(u"the header only contains a version string.");
-  PrintLine();
-  PrintLines(Fields);
+void PrintVersionTextOnly(TTextWriter& Output, const TTagFields& Fields) {
+  Output.WriteLine();
+  Output.WriteFormatLine(u"LAME tags were introduced with LAME version %s, but ",
+                         {std::string(FirstTaggedVersion)});
+  Output.WriteLine(u"this file was encoded by an earlier version of LAME and");
+  Output.WriteLine(u"the header only contains a version string.");
+  Output.WriteLine();
+  PrintLines(Output, Fields);
 }
 
-void PrintGuessBlock(const TPresetGuessBlock& Guess) {
-  PrintLine();
-  PrintLine(GuessIntroLine);
+void PrintGuessBlock(TTextWriter& Output, const TPresetGuessBlock& Guess) {
+  Output.WriteLine();
+  Output.WriteLine(GuessIntroLine);
   if (Guess.Modified) {
     for (const std::u16string_view line : ModifiedGuessLines) {
-      PrintLine(line);
+      Output.WriteLine(line);
     }
   } else {
     for (const std::u16string_view line : PlainGuessLines) {
-      PrintLine(line);
+      Output.WriteLine(line);
     }
   }
-  PrintLine();
-  PrintLine(std::u16string(PresetGuessLabel) + Guess.Guess);
+  Output.WriteLine();
+  Output.WriteLine(std::u16string(PresetGuessLabel) + Guess.Guess);
 }
 
 }  // namespace
 
-void PrintRevisionWarning(std::uint8_t Revision) {
+void PrintRevisionWarning(TTextWriter& Output, std::uint8_t Revision) {
   if (Revision == 0) {
     return;
   }
-  PrintLine();
-  PrintLine(u"WARNING:");
-  PrintFormatLine(u"The tag revision of the LAME tag in this file is %d.", {Revision});
-  PrintLine(u"This version of Kestrix.exe only supports tag revisions up");
-  PrintFormatLine(u"to %d, so the values shown will probably be incorrect.",
-                  {HighestSupportedRevision});
-  PrintLine();
+  Output.WriteLine();
+  Output.WriteLine(u"WARNING:");
+  Output.WriteFormatLine(u"The tag revision of the LAME tag in this file is %d.", {Revision});
+  Output.WriteLine(u"This version of Kestrix.exe only supports tag revisions up");
+  Output.WriteFormatLine(u"to %d, so the values shown will probably be incorrect.",
+                         {HighestSupportedRevision});
+  Output.WriteLine();
 }
 
-void PrintTagReport(const TTagFields& Fields) {
+void PrintTagReport(TTextWriter& Output, const TTagFields& Fields) {
   switch (Fields.Kind) {
     case TTagKind::None:
-      PrintLine(u"LAME tag not found.");
+      Output.WriteLine(u"LAME tag not found.");
       return;
     case TTagKind::VersionTextOnly:
-      PrintVersionTextOnly(Fields);
+      PrintVersionTextOnly(Output, Fields);
       return;
     case TTagKind::Tag:
       break;
   }
-  PrintRevisionWarning(Fields.Revision);
-  PrintLines(Fields);
+  PrintRevisionWarning(Output, Fields.Revision);
+  PrintLines(Output, Fields);
   if (Fields.Guess) {
-    PrintGuessBlock(*Fields.Guess);
+    PrintGuessBlock(Output, *Fields.Guess);
   }
+}
+
+void PrintError(TTextWriter& Output, const std::exception& Error) {
+  Output.WriteFormatLine(u"ERROR: %s", {std::string(Error.what())});
 }
 
 }  // namespace kestrix

@@ -1,6 +1,5 @@
 #include "output/VerifyPrinter.h"
 
-#include "console/WideConsole.h"
 #include "platform/CodePage.h"
 #include "platform/Locale.h"
 #include "text/Text.h"
@@ -150,11 +149,11 @@ std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands) 
 }
 
 void TVerifyPrinter::Print(const std::u16string& FullName, const TFileCheck& Check) {
-  PrintLine(VerifyLine(FullName, Check, UserThousands()));
+  Output().WriteLine(VerifyLine(FullName, Check, UserThousands()));
 }
 
 void TVerifyPrinter::Finish() {
-  PrintLine(VerifySummary(Tally(), UserThousands()));
+  Output().WriteLine(VerifySummary(Tally(), UserThousands()));
 }
 
 }  // namespace kestrix

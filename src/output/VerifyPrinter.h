@@ -22,6 +22,7 @@ std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands);
 // writer like the report.
 class TVerifyPrinter final : public TPrinter {
  public:
+  using TPrinter::TPrinter;
   void Finish() override;
 
  private:

@@ -122,6 +122,19 @@ TEST_F(OptionsTest, TwoOutputFormsAreRefused) {
   EXPECT_NE(help.Errors.find("  --verify "), std::string::npos);
 }
 
+#ifndef _WIN32
+// Standard error gets the lines a redirected output would hold: a line end
+// inside a refused word splits its line, other controls are defused.
+TEST_F(OptionsTest, RefusalOnStandardErrorKeepsItsLineBreaks) {
+  const TRunResult run = RunKestrix({"--json", "--a\r\nb\x1B", "x"}, Folder.Path());
+  EXPECT_EQ(run.Output, "");
+  EXPECT_EQ(run.ExitCode, 2);
+  EXPECT_NE(run.Errors.find("\r\nUnknown option: '--a\r\nb\xEF\xBF\xBD'\r\nUsage: Kestrix"),
+            std::string::npos)
+      << run.Errors;
+}
+#endif
+
 TEST_F(OptionsTest, ClassicFormsTakeOptionLikeWordsAsPaths) {
   const fs::path json = Put("--json");
   ExpectRun({"--json"}, Block(json), 0);

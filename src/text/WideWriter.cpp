@@ -1,11 +1,9 @@
-#include "console/WideConsole.h"
+#include "text/WideWriter.h"
 
 #include "platform/CodePage.h"
 #include "platform/Unicode.h"
 
 namespace kestrix {
-
-std::unique_ptr<TWideStdOut> StdOut;
 
 bool TWideStdOut::Write(std::u16string_view Text) {
   if (Memory != nullptr) {
@@ -28,17 +26,13 @@ bool TWideStdOut::Write(std::u16string_view Text) {
   return written;
 }
 
-bool TWideStdOut::WriteLine(std::u16string_view Text) {
+bool TWideStdOut::PutLine(std::u16string_view Text) {
   std::u16string line = IsConsole() ? ConsoleSafeText(Text) : std::u16string(Text);
   line += Utf8 ? Utf8LineEnd : LineEnd;
   return Write(line);
 }
 
-bool TWideStdOut::WriteFormatLine(std::u16string_view Format, TFormatArgs Args) {
-  return WriteLine(FormatText(Format, Args));
-}
-
-bool TWideStdOut::WriteUtf8Line(std::string_view Text, std::string_view End) {
+bool TWideStdOut::PutUtf8Line(std::string_view Text, std::string_view End) {
   if (Memory != nullptr) {
     Memory->append(platform::Utf8ToUtf16(Text, platform::TInvalidUtf8::Replace));
     Memory->append(platform::Utf8ToUtf16(End, platform::TInvalidUtf8::Replace));
@@ -57,24 +51,30 @@ bool TWideStdOut::WriteUtf8Line(std::string_view Text, std::string_view End) {
   return written;
 }
 
-bool IsOutputReaderClosed() {
-  return StdOut && StdOut->IsReaderClosed();
+bool TStdErrorWriter::PutLine(std::u16string_view Text) {
+  Pending += Text;
+  Pending += LineEnd;
+  WriteEndedLines();
+  return true;
 }
 
-bool PrintLine(std::u16string_view Text) {
-  return StdOut && StdOut->WriteLine(Text);
+bool TStdErrorWriter::PutUtf8Line(std::string_view Text, std::string_view End) {
+  Pending += platform::Utf8ToUtf16(Text, platform::TInvalidUtf8::Replace);
+  Pending += platform::Utf8ToUtf16(End, platform::TInvalidUtf8::Replace);
+  WriteEndedLines();
+  return true;
 }
 
-bool PrintFormatLine(std::u16string_view Format, TFormatArgs Args) {
-  return StdOut && StdOut->WriteFormatLine(Format, Args);
-}
-
-bool PrintUtf8Line(std::string_view Text, std::string_view End) {
-  return StdOut && StdOut->WriteUtf8Line(Text, End);
-}
-
-void PrintError(const std::exception& Error) {
-  PrintFormatLine(u"ERROR: %s", {std::string(Error.what())});
+// A text with CR LF inside it is as many lines as a redirected output
+// would show.
+void TStdErrorWriter::WriteEndedLines() {
+  std::size_t start = 0;
+  for (std::size_t end = Pending.find(LineEnd); end != std::u16string::npos;
+       end = Pending.find(LineEnd, start)) {
+    platform::WriteStdError(platform::Narrow(ConsoleSafeText(Pending.substr(start, end - start))));
+    start = end + LineEnd.size();
+  }
+  Pending.erase(0, start);
 }
 
 }  // namespace kestrix
