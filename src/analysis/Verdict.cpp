@@ -8,10 +8,6 @@ namespace kestrix {
 namespace {
 
 constexpr std::array<const char*, 5> VerdictNames = {"ok", "warn", "bad", "not_mp3", "error"};
-constexpr std::array<const char*, ProblemCount> ProblemNames = {
-    "tag_crc",      "music_crc",  "truncated",     "truncated_frame", "missing_frames",
-    "lost_sync",    "frame_crc",  "mixed_stream",  "mp3gain",         "unverifiable_crc",
-    "extra_frames", "byte_count", "no_vbr_header", "junk_before",     "junk_after"};
 
 // Encoder texts whose tag CRC follows LAME's definition; others (FFmpeg's
 // "Lavc" and "Lavf") compute it over other bytes in some frames.
@@ -48,7 +44,7 @@ void JudgeTagCRC(const TBasicKestrixReader& Reader, TVerdict& Verdict) {
   }
   Verdict.Encoder = EncoderText(Reader);
   if (IsLameEncoder(Verdict.Encoder)) {
-    Verdict.Problems.push_back(TProblem::TagCRC);
+    Verdict.TagCRCFails = true;
   } else {
     Verdict.UnverifiableTagCRC = true;
   }
@@ -67,10 +63,9 @@ void JudgeMusicCRC(const TBasicKestrixReader& Reader, const std::optional<TMP3Ga
   if (Reader.GetNoGapContinuation()) {
     Verdict.UnverifiableMusicCRC = true;
   } else if (MP3Gain && MP3Gain->UndoneMusicCRC == Verdict.StoredMusicCRC) {
-    Verdict.Problems.push_back(TProblem::MP3Gain);
-    Verdict.MP3GainSteps = MP3Gain->Steps;
+    Verdict.MP3Gain = MP3Gain->Steps;
   } else {
-    Verdict.Problems.push_back(TProblem::MusicCRC);
+    Verdict.MusicCRCFails = true;
   }
 }
 
@@ -79,50 +74,24 @@ void JudgeLameTag(const TBasicKestrixReader& Reader, const std::optional<TMP3Gai
   JudgeTagCRC(Reader, Verdict);
   JudgeMusicCRC(Reader, MP3Gain, Verdict);
   Verdict.MissingBytes = MissingBytesOf(Reader);
-  if (Verdict.MissingBytes > 0) {
-    Verdict.Problems.push_back(TProblem::Truncated);
-  }
-  if (Verdict.UnverifiableTagCRC || Verdict.UnverifiableMusicCRC) {
-    Verdict.Problems.push_back(TProblem::UnverifiableCRC);
-  }
 }
 
 void JudgeStream(const TStreamFacts& Stream, TVerdict& Verdict) {
-  const auto add = [&Verdict](bool Applies, TProblem Problem) {
-    if (Applies) {
-      Verdict.Problems.push_back(Problem);
-    }
-  };
   Verdict.FrameMissingBytes = Stream.TruncatedFrame;
-  add(Stream.TruncatedFrame > 0, TProblem::TruncatedFrame);
   Verdict.LostSync = Stream.LostSync;
-  add(Stream.LostSync.Events > 0, TProblem::LostSync);
   Verdict.FailedFrameCRCs = Stream.FrameCRC;
-  add(Stream.FrameCRC > 0, TProblem::FrameCRC);
-  add(Stream.MixedStream, TProblem::MixedStream);
+  Verdict.MixedStream = Stream.MixedStream;
   Verdict.JunkBefore = Stream.JunkBefore;
-  add(Stream.JunkBefore > 0, TProblem::JunkBefore);
   Verdict.JunkAfter = Stream.JunkAfter;
-  add(Stream.JunkAfter > 0, TProblem::JunkAfter);
-
-  const TVbrHeaderChecks header = CheckVbrHeader(Stream);
-  if (header.MissingFrames || header.ExtraFrames) {
-    Verdict.FrameCount = header.MissingFrames ? *header.MissingFrames : *header.ExtraFrames;
-  }
-  add(header.MissingFrames.has_value(), TProblem::MissingFrames);
-  add(header.ExtraFrames.has_value(), TProblem::ExtraFrames);
-  if (header.ByteCount) {
-    Verdict.ByteCount = *header.ByteCount;
-  }
-  add(header.ByteCount.has_value(), TProblem::ByteCount);
-  add(header.NoVbrHeader, TProblem::NoVbrHeader);
+  Verdict.VbrHeader = CheckVbrHeader(Stream);
 }
 
 TVerdictKind KindOf(const TVerdict& Verdict, const TStreamFacts& Stream) {
   if (!Stream.HasStream) {
     return TVerdictKind::NotMP3;
   }
-  if (std::any_of(Verdict.Problems.begin(), Verdict.Problems.end(), IsDamage)) {
+  if (std::any_of(Verdict.Problems.begin(), Verdict.Problems.end(),
+                  [](const TProblem* Problem) { return Problem->IsDamage; })) {
     return TVerdictKind::Bad;
   }
   return Verdict.Problems.empty() ? TVerdictKind::Ok : TVerdictKind::Warn;
@@ -130,8 +99,9 @@ TVerdictKind KindOf(const TVerdict& Verdict, const TStreamFacts& Stream) {
 
 }  // namespace
 
-bool TVerdict::Has(TProblem Problem) const {
-  return std::find(Problems.begin(), Problems.end(), Problem) != Problems.end();
+bool TVerdict::Has(std::string_view Name) const {
+  return std::any_of(Problems.begin(), Problems.end(),
+                     [Name](const TProblem* Problem) { return Problem->Name == Name; });
 }
 
 TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TStreamFacts& Stream,
@@ -144,7 +114,11 @@ TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TStre
   if (Stream.HasStream) {
     JudgeStream(Stream, verdict);
   }
-  std::sort(verdict.Problems.begin(), verdict.Problems.end());
+  for (const TProblem& problem : Problems) {
+    if (problem.Applies(verdict)) {
+      verdict.Problems.push_back(&problem);
+    }
+  }
   verdict.Kind = KindOf(verdict, Stream);
   return verdict;
 }
@@ -158,10 +132,6 @@ TVerdict ErrorVerdict(const std::string& Message) {
 
 std::string VerdictName(TVerdictKind Kind) {
   return VerdictNames[static_cast<std::size_t>(Kind)];
-}
-
-std::string ProblemName(TProblem Problem) {
-  return ProblemNames[static_cast<std::size_t>(Problem)];
 }
 
 std::uint64_t TTally::Files() const {

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "analysis/Problems.h"
 #include "reader/BasicKestrixReader.h"
 #include "reader/MP3GainUndo.h"
 #include "reader/StreamFacts.h"
@@ -21,50 +23,29 @@ enum class TVerdictKind : std::uint8_t {
   Error,   // the file could not be read
 };
 
-// What is wrong with a file: the damage, then the warnings, each in the
-// order they are told.
-enum class TProblem : std::uint8_t {
-  TagCRC,           // the stored tag CRC differs from the recomputed one
-  MusicCRC,         // the same for the music
-  Truncated,        // the file ends before the frame position plus the stored music length
-  TruncatedFrame,   // the last frame is cut short
-  MissingFrames,    // the VBR header counts more frames than the stream has
-  LostSync,         // bytes between frames that belong to no frame
-  FrameCRC,         // protected frames whose CRC word is wrong
-  MixedStream,      // streams of other formats spliced in
-  MP3Gain,          // the music CRC matches once MP3Gain's gain change is undone
-  UnverifiableCRC,  // a stored CRC that cannot be judged, for a known reason
-  ExtraFrames,      // the VBR header counts fewer frames than the stream has
-  ByteCount,        // the VBR header's byte count fits neither way of counting
-  NoVbrHeader,      // variable bitrate without a frame count
-  JunkBefore,       // bytes before the first frame
-  JunkAfter,        // bytes after the last frame
-};
-inline constexpr TProblem FirstWarning = TProblem::MP3Gain;
-inline constexpr std::size_t ProblemCount = 15;
-
-inline bool IsDamage(TProblem Problem) {
-  return Problem < FirstWarning;
-}
-
 struct TVerdict {
   TVerdictKind Kind = TVerdictKind::Ok;
-  std::vector<TProblem> Problems;
+  // The rows of the problems that apply, in table order.
+  std::vector<const TProblem*> Problems;
 
-  // The figures of the problems.
+  // The figures the problems are judged by and told with.
   std::uint16_t StoredTagCRC = 0;
   std::uint16_t ActualTagCRC = 0;
   std::uint16_t StoredMusicCRC = 0;
   std::uint16_t ActualMusicCRC = 0;
+  bool TagCRCFails = false;            // the tag CRC of LAME's own tag differs
+  bool MusicCRCFails = false;          // the music CRC differs for no known reason
   std::uint64_t MissingBytes = 0;      // of a truncated file
   std::int64_t FrameMissingBytes = 0;  // of a truncated last frame
-  TStoredActual FrameCount;            // missing or extra frames
-  TStoredActual ByteCount;
+  TVbrHeaderChecks VbrHeader;
   TLostSync LostSync;
   std::int64_t FailedFrameCRCs = 0;
+  bool MixedStream = false;
   std::int64_t JunkBefore = 0;
   std::int64_t JunkAfter = 0;
-  TMP3GainSteps MP3GainSteps;  // the steps that undo the change
+  // The steps that undo MP3Gain's change, when undoing them explains the
+  // music CRC.
+  std::optional<TMP3GainSteps> MP3Gain;
   // Which stored CRCs could not be judged: the tag's of another encoder
   // (named by its text), the music's of a gapless continuation.
   bool UnverifiableTagCRC = false;
@@ -72,7 +53,7 @@ struct TVerdict {
   std::string Encoder;
   std::string Error;  // the message of an error verdict
 
-  bool Has(TProblem Problem) const;
+  bool Has(std::string_view Name) const;
 };
 
 // The music CRC once more, with MP3Gain's change undone.
@@ -87,9 +68,8 @@ TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TStre
                    const std::optional<TMP3GainCheck>& MP3Gain);
 TVerdict ErrorVerdict(const std::string& Message);
 
-// "ok", "warn", "bad", "not_mp3", "error"; "tag_crc", "music_crc", ...
+// "ok", "warn", "bad", "not_mp3", "error".
 std::string VerdictName(TVerdictKind Kind);
-std::string ProblemName(TProblem Problem);
 
 // How many files of a run got each verdict.
 class TTally {
