@@ -30,10 +30,10 @@ const TVbrHeader& Header(C c) {
   return *c.Stream.VbrHeader;
 }
 
-std::vector<std::string> Names(const std::vector<TTrailingTag>& Tags) {
+TValue Names(const std::vector<TTagPlace>& Tags) {
   std::vector<std::string> names;
-  for (const TTrailingTag& tag : Tags) {
-    names.emplace_back(TrailingTagName(tag.Kind));
+  for (const TTagPlace& tag : Tags) {
+    names.emplace_back(TagFormatName(tag.Format));
   }
   return names;
 }
@@ -66,9 +66,10 @@ const std::array<TFact, 16> StreamFacts = {{
     {&VbrHeaderObject, "toc", "", [](C c) { return TValue(Header(c).Toc); }},
 }};
 
-const std::array<TFact, 2> TagFacts = {{
+const std::array<TFact, 3> TagFacts = {{
     {nullptr, "id3v2", "id3v2", [](C c) { return Integer(c.Tags.Id3v2); }},
-    {nullptr, "trailing", "trailing", [](C c) { return TValue(Names(c.Tags.Trailing)); }},
+    {nullptr, "trailing", "trailing", [](C c) { return Names(c.Tags.Trailing); }},
+    {nullptr, "leading", "leading", [](C c) { return Names(c.Tags.Leading); }},
 }};
 
 bool HasStreamFacts(const TFileCheck& Check) {

@@ -32,7 +32,7 @@ extern const std::array<TFact, 16> StreamFacts;
 bool HasStreamFacts(const TFileCheck& Check);
 
 // JSON "tags", null for an error.
-extern const std::array<TFact, 2> TagFacts;
+extern const std::array<TFact, 3> TagFacts;
 bool HasTagFacts(const TFileCheck& Check);
 
 }  // namespace kestrix

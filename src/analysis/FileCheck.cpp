@@ -55,7 +55,7 @@ TFileCheck CheckStream(platform::TStream& Stream) {
   if (undo) {
     mp3Gain = TMP3GainCheck{*steps, undo->UndoneCRC(musicCRC.Value(), musicCRC.End())};
   }
-  check.Verdict = JudgeFile(raw, tagFound, check.Stream, mp3Gain);
+  check.Verdict = JudgeFile(raw, tagFound, check.Tags, check.Stream, mp3Gain);
   check.Tag = DescribeTag(reader, tagFound);
   if (tagFound && check.Stream.HasStream) {
     check.Samples = SamplesOf(check.Stream, raw);

@@ -82,7 +82,7 @@ using T = const std::string&;
 
 }  // namespace
 
-const std::array<TProblem, 15> Problems = {{
+const std::array<TProblem, 16> Problems = {{
     // The damage.
     {"tag_crc", Damage, [](V v) { return v.TagCRCFails; },
      [](V v, T) {
@@ -102,6 +102,13 @@ const std::array<TProblem, 15> Problems = {{
      },
      [](V v) {
        return TFigures{{"missing", Signed(v.MissingBytes)}};
+     }},
+    {"truncated_tag", Damage, [](V v) { return v.TagMissingBytes > 0; },
+     [](V v, T t) {
+       return FormatText(u"ID3v2 tag cut short by %s bytes", {Count(v.TagMissingBytes, t)});
+     },
+     [](V v) {
+       return TFigures{{"missing", v.TagMissingBytes}};
      }},
     {"truncated_frame", Damage, [](V v) { return v.FrameMissingBytes > 0; },
      [](V v, T t) {

@@ -87,7 +87,8 @@ void JudgeStream(const TStreamFacts& Stream, TVerdict& Verdict) {
 }
 
 TVerdictKind KindOf(const TVerdict& Verdict, const TStreamFacts& Stream) {
-  if (!Stream.HasStream) {
+  // A file that ends inside its leading tag is an MP3 file cut short.
+  if (!Stream.HasStream && Verdict.TagMissingBytes == 0) {
     return TVerdictKind::NotMP3;
   }
   if (std::any_of(Verdict.Problems.begin(), Verdict.Problems.end(),
@@ -104,9 +105,10 @@ bool TVerdict::Has(std::string_view Name) const {
                      [Name](const TProblem* Problem) { return Problem->Name == Name; });
 }
 
-TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TStreamFacts& Stream,
-                   const std::optional<TMP3GainCheck>& MP3Gain) {
+TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TTagLayout& Tags,
+                   const TStreamFacts& Stream, const std::optional<TMP3GainCheck>& MP3Gain) {
   TVerdict verdict;
+  verdict.TagMissingBytes = Tags.TruncatedTag;
   if (TagFound) {
     JudgeLameTag(Reader, MP3Gain, verdict);
   }

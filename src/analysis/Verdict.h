@@ -11,6 +11,7 @@
 #include "reader/BasicKestrixReader.h"
 #include "reader/MP3GainUndo.h"
 #include "reader/StreamFacts.h"
+#include "reader/TagLayout.h"
 
 namespace kestrix {
 
@@ -36,6 +37,7 @@ struct TVerdict {
   bool TagCRCFails = false;            // the tag CRC of LAME's own tag differs
   bool MusicCRCFails = false;          // the music CRC differs for no known reason
   std::uint64_t MissingBytes = 0;      // of a truncated file
+  std::int64_t TagMissingBytes = 0;    // of a leading tag the file ends in
   std::int64_t FrameMissingBytes = 0;  // of a truncated last frame
   TVbrHeaderChecks VbrHeader;
   TLostSync LostSync;
@@ -63,9 +65,9 @@ struct TMP3GainCheck {
 };
 
 // The verdict of a file from its LAME tag (when TagFound; the reader's CRCs
-// computed) and the walk over its frames.
-TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TStreamFacts& Stream,
-                   const std::optional<TMP3GainCheck>& MP3Gain);
+// computed), its tags and the walk over its frames.
+TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TTagLayout& Tags,
+                   const TStreamFacts& Stream, const std::optional<TMP3GainCheck>& MP3Gain);
 TVerdict ErrorVerdict(const std::string& Message);
 
 // "ok", "warn", "bad", "not_mp3", "error".

@@ -42,7 +42,7 @@ TVerdict Judge(const TBytes& File, const TStreamFacts& Stream = IntactStream(),
   TMemoryStream stream(File);
   bool found = false;
   const TBasicKestrixReader reader(stream, true, found);
-  return JudgeFile(reader, found, Stream, MP3Gain);
+  return JudgeFile(reader, found, TTagLayout(), Stream, MP3Gain);
 }
 
 TEST(Verdict, IntactFileIsOk) {
@@ -122,8 +122,9 @@ TEST(Verdict, ProblemsInTheirListingOrder) {
     (problem.IsDamage ? damage : warnings).emplace_back(problem.Name);
     EXPECT_EQ(FindProblem(problem.Name), &problem);
   }
-  EXPECT_EQ(damage, (TProblems{"tag_crc", "music_crc", "truncated", "truncated_frame",
-                               "missing_frames", "lost_sync", "frame_crc", "mixed_stream"}));
+  EXPECT_EQ(damage,
+            (TProblems{"tag_crc", "music_crc", "truncated", "truncated_tag", "truncated_frame",
+                       "missing_frames", "lost_sync", "frame_crc", "mixed_stream"}));
   EXPECT_EQ(warnings, (TProblems{"mp3gain", "unverifiable_crc", "extra_frames", "byte_count",
                                  "no_vbr_header", "junk_before", "junk_after"}));
   EXPECT_TRUE(std::is_partitioned(Problems.begin(), Problems.end(),

@@ -406,7 +406,7 @@ TEST_F(MachineOutputTest, CsvHasAHeaderAndOneRowPerFile) {
   // Only the tags' cells for a file without a stream: no ID3v2 tag, none
   // at the end.
   EXPECT_EQ(records[2],
-            none.string() + ",not_mp3,,false" + std::string(15, ',') + "0" + std::string(32, ','));
+            none.string() + ",not_mp3,,false" + std::string(15, ',') + "0" + std::string(33, ','));
   EXPECT_EQ(run.ExitCode, 0);
 }
 

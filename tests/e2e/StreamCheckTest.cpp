@@ -195,7 +195,8 @@ TEST(StreamCheck, DamagedCopiesNameTheirDamage) {
   // Sync is lost where the damaged frame claims to end.
   const std::vector<std::size_t> frames = FrameOffsets(tagged);
   EXPECT_EQ(objects[4]["details"]["lost_sync"]["first_offset"], frames[frames.size() / 2 + 1]);
-  EXPECT_EQ(objects[6]["tags"], json({{"id3v2", 1}, {"trailing", {"apev2", "id3v1"}}}));
+  EXPECT_EQ(objects[6]["tags"],
+            json({{"id3v2", 1}, {"trailing", {"apev2", "id3v1"}}, {"leading", {"id3v2"}}}));
   EXPECT_EQ(objects[7]["problems"], json({"truncated_frame"}));
   EXPECT_EQ(objects[7]["details"]["truncated_frame"]["missing"], 100);
   EXPECT_EQ(objects[8]["problems"], json({"lost_sync"}));

@@ -123,7 +123,8 @@ TEST_F(JsonFileTest, FilesWithoutATag) {
   const json none = Object({'x'});
   EXPECT_EQ(none["verdict"], "not_mp3");
   EXPECT_EQ(none["stream"], nullptr);
-  EXPECT_EQ(none["tags"], json({{"id3v2", 0}, {"trailing", json::array()}}));
+  EXPECT_EQ(none["tags"],
+            json({{"id3v2", 0}, {"trailing", json::array()}, {"leading", json::array()}}));
   EXPECT_EQ(none["fields"], json::object());
   EXPECT_EQ(none["values"], json({{"file_size", 1}}));
 }
