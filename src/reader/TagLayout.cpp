@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "reader/Id3v2Header.h"
+#include "reader/Id3v2UserText.h"
 
 namespace kestrix {
 
@@ -292,6 +293,21 @@ std::int64_t FindLeadingTags(platform::TStream& Stream, std::int64_t Size, TTagL
   }
 }
 
+// MP3Gain's undo record in an ID3v2 tag, the leading ones first.
+std::optional<std::string> FindUndoFrame(platform::TStream& Stream, const TTagLayout& Layout) {
+  for (const std::vector<TTagPlace>* tags : {&Layout.Leading, &Layout.Trailing}) {
+    for (const TTagPlace& tag : *tags) {
+      if (tag.Format != TTagFormat::Id3v2) {
+        continue;
+      }
+      if (auto text = FindUserText(Stream, tag.Bytes, MP3GainUndoKey)) {
+        return text;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 const char* TagFormatName(TTagFormat Format) {
@@ -311,6 +327,10 @@ TTagLayout ReadTagLayout(platform::TStream& Stream, std::int64_t FileSize) {
   TTrailingTagFinder(Stream, layout).Run();
   if (layout.TruncatedTag > 0) {
     layout.StreamRegion.Begin = layout.StreamRegion.End;
+  }
+  // An APEv2 item wins over an ID3v2 frame.
+  if (!layout.MP3GainUndo) {
+    layout.MP3GainUndo = FindUndoFrame(Stream, layout);
   }
   return layout;
 }

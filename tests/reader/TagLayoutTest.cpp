@@ -61,6 +61,8 @@ TEST(TagLayoutTest, TagsAtBothEndsInAnyOrder) {
   hugeApeHeader[45] = 0x10;
   TBytes otherFooter = Id3v2Tag(40, true);
   otherFooter[9] = 41;
+  const TBytes undoFrame =
+      Id3v2TagOf(4, 0, Id3v2Frame(4, "TXXX", UserTextContent(0, "MP3GAIN_UNDO", "+002,+002,N")));
   TBytes cutId3v2 = Id3v2Tag(5000);
   cutId3v2.resize(100);
   const struct {
@@ -105,6 +107,10 @@ TEST(TagLayoutTest, TagsAtBothEndsInAnyOrder) {
        Join({music, Apev2Tag({{"MP3GAIN_UNDO", "-001,-001,N"}}, false), Id3v1Tag(),
              Id3v2Tag(40, true)}),
        "leading , trailing apev2;id3v1;id3v2, region [0, 1000), undo -001,-001,N"},
+      {"undo record in an ID3v2 frame", Join({undoFrame, music}),
+       "leading id3v2, trailing , region [45, 1045), undo +002,+002,N"},
+      {"the APEv2 item wins", Join({undoFrame, music, undo}),
+       "leading id3v2, trailing apev2, region [45, 1045), undo -003,-003,N"},
       {"footer whose header disagrees", Join({music, otherFooter}),
        "leading , trailing , region [0, 1060), undo -"},
       {"empty file", TBytes(), "leading , trailing , region [0, 0), undo -"},
