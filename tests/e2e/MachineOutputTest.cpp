@@ -270,8 +270,13 @@ TEST_F(MachineOutputTest, FieldTextsAreTheReportLinesAndValuesAgree) {
     EXPECT_EQ(JsonTexts(objects[i]["fields"]), report);
     ExpectValuesAgree(objects[i]["values"], report, fs::file_size(files[i]));
     EXPECT_EQ(objects[i]["lame_tag"], report.count("tag_revision") != 0);
-    // A crafted tag frame alone is no MPEG stream; every sample is intact.
-    EXPECT_EQ(objects[i]["verdict"], files[i].parent_path() == Folder.Path() ? "not_mp3" : "ok");
+    // A crafted tag frame starts a stream on its own, its VBR header says
+    // so, and junk follows it; a file without one is no MPEG stream; every
+    // sample is intact.
+    const std::string name = files[i].filename().string();
+    const bool crafted = files[i].parent_path() == Folder.Path();
+    const bool noStream = name == "junk.mp3" || name == "empty.mp3" || name == "tiny.mp3";
+    EXPECT_EQ(objects[i]["verdict"], !crafted ? "ok" : noStream ? "not_mp3" : "warn");
   }
   EXPECT_EQ(objects.back()["summary"]["files"], files.size());
   EXPECT_EQ(objects.back()["summary"]["format"], 2);

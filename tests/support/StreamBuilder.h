@@ -33,6 +33,7 @@ struct TFrameSpec {
   // global_gain of each granule and channel, in side-information order.
   std::vector<std::uint8_t> Gains;
   std::uint8_t SideInfoFill = 0x5A;  // the other side-information bits
+  unsigned MainDataBegin = 0;        // the first side-information bits
   std::uint8_t DataFill = 0x00;
 
   TFrameSpec& Set(TVersion V, unsigned Bitrate, unsigned SampleRate) {
@@ -97,6 +98,7 @@ inline TBytes Frame(const TFrameSpec& Plan) {
   const bool mpeg1 = Plan.Version == TVersion::MPEG1;
   const std::size_t first = mpeg1 ? (Plan.Mono ? 18 : 20) : (Plan.Mono ? 9 : 10);
   const std::size_t part = mpeg1 ? 59 : 63;
+  PutBits(frame, side * 8, mpeg1 ? 9 : 8, Plan.MainDataBegin);
   for (std::size_t i = 0; i < Plan.Gains.size(); ++i) {
     PutBits(frame, side * 8 + first + i * part + 21, 8, Plan.Gains[i]);
   }
