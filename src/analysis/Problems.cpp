@@ -34,6 +34,17 @@ std::u16string SignedSteps(int UndoSteps) {
   return (change > 0 ? u"+" : u"") + platform::Widen(std::to_string(change));
 }
 
+std::u16string HeaderRewriteText(const TVerdict& Verdict) {
+  if (Verdict.HeaderRewrite == THeaderRewrite::OfOriginal) {
+    return u"VBR header rewritten after encoding (a split or repaired file): the LAME tag "
+           u"describes the original, so its music CRC cannot be checked";
+  }
+  return FormatText(
+      u"VBR header rewritten after encoding (tag CRC stored %.4x, actual %.4x): the "
+      u"music CRC and length match, so the audio is as encoded",
+      {Verdict.StoredTagCRC, Verdict.ActualTagCRC});
+}
+
 std::u16string StoredActualText(std::u16string_view What, const TStoredActual& Figures,
                                 const std::string& Thousands) {
   return FormatText(u"VBR header says %s %s, the stream has %s",
@@ -58,7 +69,9 @@ std::u16string UnverifiableText(const TVerdict& Verdict) {
     if (!text.empty()) {
       text += TextSeparator;
     }
-    text += u"music CRC of a gapless continuation, which goes on from the file before it";
+    text += Verdict.HeaderRewrite == THeaderRewrite::OfOriginal
+                ? u"music CRC of the file before it was split or repaired"
+                : u"music CRC of a gapless continuation, which goes on from the file before it";
   }
   return text;
 }
@@ -82,7 +95,7 @@ using T = const std::string&;
 
 }  // namespace
 
-const std::array<TProblem, 16> Problems = {{
+const std::array<TProblem, 21> Problems = {{
     // The damage.
     {"tag_crc", Damage, [](V v) { return v.TagCRCFails; },
      [](V v, T) {
@@ -116,6 +129,22 @@ const std::array<TProblem, 16> Problems = {{
      },
      [](V v) {
        return TFigures{{"missing", v.FrameMissingBytes}};
+     }},
+    {"start_lost", Damage, [](V v) { return v.JunkBefore > 0 && v.MainDataBegin > 0; },
+     [](V v, T t) {
+       return FormatText(
+           u"the start of the stream was lost: %s bytes that are no frames, then a "
+           u"frame that needs %s bytes from before it",
+           {Count(v.JunkBefore, t), Count(v.MainDataBegin, t)});
+     },
+     nullptr},
+    {"unwritten_end", Damage, [](V v) { return v.UnwrittenEnd > 0; },
+     [](V v, T t) {
+       return FormatText(u"the last %s bytes are zeros: the end was never written",
+                         {Count(v.UnwrittenEnd, t)});
+     },
+     [](V v) {
+       return TFigures{{"bytes", v.UnwrittenEnd}};
      }},
     {"missing_frames", Damage, [](V v) { return v.VbrHeader.MissingFrames.has_value(); },
      [](V v, T t) { return StoredActualText(u"frames", *v.VbrHeader.MissingFrames, t); },
@@ -156,9 +185,30 @@ const std::array<TProblem, 16> Problems = {{
      [](V v) {
        return TFigures{{"steps", std::vector<std::int64_t>{v.MP3Gain->Left, v.MP3Gain->Right}}};
      }},
+    {"header_rewritten", Warning, [](V v) { return v.HeaderRewrite != THeaderRewrite::None; },
+     [](V v, T) { return HeaderRewriteText(v); },
+     [](V v) {
+       return TFigures{{"music_length", v.MusicLength}, {"bytes", v.StreamBytes}};
+     }},
     {"unverifiable_crc", Warning,
      [](V v) { return v.UnverifiableTagCRC || v.UnverifiableMusicCRC; },
      [](V v, T) { return UnverifiableText(v); }, UnverifiableDetails},
+    {"starts_mid_stream", Warning, [](V v) { return v.MainDataBegin > 0; },
+     [](V v, T t) {
+       return FormatText(
+           u"the first frame needs %s bytes from before the file: cut from a longer "
+           u"stream",
+           {Count(v.MainDataBegin, t)});
+     },
+     [](V v) {
+       return TFigures{{"bytes", v.MainDataBegin}};
+     }},
+    {"gapless_overrun", Warning, [](V v) { return v.GaplessSamples.has_value(); },
+     [](V v, T t) {
+       return FormatText(u"LAME tag says %s samples of delay and padding, the frames have %s",
+                         {Count(v.GaplessSamples->Stored, t), Count(v.GaplessSamples->Actual, t)});
+     },
+     [](V v) { return StoredActual(*v.GaplessSamples); }},
     {"extra_frames", Warning, [](V v) { return v.VbrHeader.ExtraFrames.has_value(); },
      [](V v, T t) { return StoredActualText(u"frames", *v.VbrHeader.ExtraFrames, t); },
      [](V v) { return StoredActual(*v.VbrHeader.ExtraFrames); }},

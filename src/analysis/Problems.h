@@ -26,7 +26,7 @@ struct TProblem {
 };
 
 // Every problem in the order it is listed: the damage, then the warnings.
-extern const std::array<TProblem, 16> Problems;
+extern const std::array<TProblem, 21> Problems;
 
 // The row of that name; null when there is none.
 const TProblem* FindProblem(std::string_view Name);

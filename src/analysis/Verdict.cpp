@@ -50,17 +50,38 @@ void JudgeTagCRC(const TBasicKestrixReader& Reader, TVerdict& Verdict) {
   }
 }
 
-// A gapless continuation's music CRC goes on from the file before it, so
-// alone it cannot be judged; MP3Gain's change explains a mismatch when the
-// CRC matches with the change undone.
+// LAME writes the VBR header's byte count and its tag's music length
+// equal. A header that agrees with the stream while the music length does
+// not was rewritten for a piece of the original (a splitter, a repair
+// tool); a failing tag CRC beside a music CRC and length that match means
+// the header's frame was edited and the audio is as encoded.
+void JudgeHeaderRewrite(const TStreamFacts& Stream, bool MusicMatches, TVerdict& Verdict) {
+  const std::optional<TVbrHeader>& header = Stream.VbrHeader;
+  const TVbrHeaderChecks& checks = Verdict.VbrHeader;
+  // A music length of 0 is unknown, and then the music CRC covers nothing.
+  if (Verdict.TagCRCFails && MusicMatches && Verdict.MusicLength > 0 &&
+      Verdict.MusicLength == Stream.Bytes) {
+    Verdict.HeaderRewrite = THeaderRewrite::Edited;
+  } else if (header && header->Frames && header->Bytes && !checks.MissingFrames &&
+             !checks.ExtraFrames && !checks.ByteCount && Verdict.MusicLength != *header->Bytes) {
+    Verdict.HeaderRewrite = THeaderRewrite::OfOriginal;
+    Verdict.MissingBytes = 0;
+  }
+  if (Verdict.HeaderRewrite != THeaderRewrite::None) {
+    Verdict.TagCRCFails = false;
+  }
+}
+
+// A gapless continuation's music CRC goes on from the file before it, and
+// the LAME tag of a piece describes the original, so alone neither can be
+// judged; MP3Gain's change explains a mismatch when the CRC matches with
+// the change undone.
 void JudgeMusicCRC(const TBasicKestrixReader& Reader, const std::optional<TMP3GainCheck>& MP3Gain,
                    TVerdict& Verdict) {
-  Verdict.StoredMusicCRC = Reader.GetMusicCRC();
-  Verdict.ActualMusicCRC = Reader.GetActualMusicCRC();
   if (Verdict.StoredMusicCRC == Verdict.ActualMusicCRC) {
     return;
   }
-  if (Reader.GetNoGapContinuation()) {
+  if (Reader.GetNoGapContinuation() || Verdict.HeaderRewrite == THeaderRewrite::OfOriginal) {
     Verdict.UnverifiableMusicCRC = true;
   } else if (MP3Gain && MP3Gain->UndoneMusicCRC == Verdict.StoredMusicCRC) {
     Verdict.MP3Gain = MP3Gain->Steps;
@@ -69,12 +90,26 @@ void JudgeMusicCRC(const TBasicKestrixReader& Reader, const std::optional<TMP3Ga
   }
 }
 
-void JudgeLameTag(const TBasicKestrixReader& Reader, const std::optional<TMP3GainCheck>& MP3Gain,
-                  TVerdict& Verdict) {
+void JudgeLameTag(const TBasicKestrixReader& Reader, const TStreamFacts& Stream,
+                  const std::optional<TMP3GainCheck>& MP3Gain, TVerdict& Verdict) {
   JudgeTagCRC(Reader, Verdict);
-  JudgeMusicCRC(Reader, MP3Gain, Verdict);
+  Verdict.StoredMusicCRC = Reader.GetMusicCRC();
+  Verdict.ActualMusicCRC = Reader.GetActualMusicCRC();
   Verdict.MissingBytes = MissingBytesOf(Reader);
+  Verdict.MusicLength = Reader.GetMusicLength();
+  if (Stream.HasStream) {
+    JudgeHeaderRewrite(Stream, Verdict.StoredMusicCRC == Verdict.ActualMusicCRC, Verdict);
+    const std::int64_t stored = Reader.GetEncoderDelay() + Reader.GetEncoderPadding();
+    if (stored > Stream.FrameSamples) {
+      Verdict.GaplessSamples = TStoredActual{stored, Stream.FrameSamples};
+    }
+  }
+  JudgeMusicCRC(Reader, MP3Gain, Verdict);
 }
+
+// Zeros at the end, where no encoder or tag tool leaves so many, are a
+// download or copy that never finished.
+constexpr std::int64_t UnwrittenEndZeros = 4096;
 
 void JudgeStream(const TStreamFacts& Stream, TVerdict& Verdict) {
   Verdict.FrameMissingBytes = Stream.TruncatedFrame;
@@ -83,7 +118,13 @@ void JudgeStream(const TStreamFacts& Stream, TVerdict& Verdict) {
   Verdict.MixedStream = Stream.MixedStream;
   Verdict.JunkBefore = Stream.JunkBefore;
   Verdict.JunkAfter = Stream.JunkAfter;
+  if (Stream.JunkAfter >= UnwrittenEndZeros && Stream.TrailingZeros >= Stream.JunkAfter) {
+    Verdict.UnwrittenEnd = Stream.JunkAfter;
+    Verdict.JunkAfter = 0;
+  }
   Verdict.VbrHeader = CheckVbrHeader(Stream);
+  Verdict.StreamBytes = Stream.Bytes;
+  Verdict.MainDataBegin = Stream.MainDataBegin;
 }
 
 TVerdictKind KindOf(const TVerdict& Verdict, const TStreamFacts& Stream) {
@@ -109,12 +150,12 @@ TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TTagL
                    const TStreamFacts& Stream, const std::optional<TMP3GainCheck>& MP3Gain) {
   TVerdict verdict;
   verdict.TagMissingBytes = Tags.TruncatedTag;
-  if (TagFound) {
-    JudgeLameTag(Reader, MP3Gain, verdict);
-  }
   // Without a stream only the tag's problems are told.
   if (Stream.HasStream) {
     JudgeStream(Stream, verdict);
+  }
+  if (TagFound) {
+    JudgeLameTag(Reader, Stream, MP3Gain, verdict);
   }
   for (const TProblem& problem : Problems) {
     if (problem.Applies(verdict)) {

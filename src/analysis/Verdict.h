@@ -24,12 +24,18 @@ enum class TVerdictKind : std::uint8_t {
   Error,   // the file could not be read
 };
 
+// How a VBR header was rewritten after encoding: with the audio exactly as
+// encoded (its tag CRC fails, the music CRC and length match), or for a
+// piece or repair of the original, which the LAME tag still describes.
+enum class THeaderRewrite : std::uint8_t { None, Edited, OfOriginal };
+
 struct TVerdict {
   TVerdictKind Kind = TVerdictKind::Ok;
   // The rows of the problems that apply, in table order.
   std::vector<const TProblem*> Problems;
 
-  // The figures the problems are judged by and told with.
+  // The figures the problems are judged by and told with; a figure of 0 or
+  // none is no problem.
   std::uint16_t StoredTagCRC = 0;
   std::uint16_t ActualTagCRC = 0;
   std::uint16_t StoredMusicCRC = 0;
@@ -39,20 +45,28 @@ struct TVerdict {
   std::uint64_t MissingBytes = 0;      // of a truncated file
   std::int64_t TagMissingBytes = 0;    // of a leading tag the file ends in
   std::int64_t FrameMissingBytes = 0;  // of a truncated last frame
+  std::int64_t UnwrittenEnd = 0;       // zero bytes after the last frame, when they are many
   TVbrHeaderChecks VbrHeader;
   TLostSync LostSync;
   std::int64_t FailedFrameCRCs = 0;
   bool MixedStream = false;
-  std::int64_t JunkBefore = 0;
-  std::int64_t JunkAfter = 0;
   // The steps that undo MP3Gain's change, when undoing them explains the
-  // music CRC.
+  // music CRC, and whether they are the undo record's.
   std::optional<TMP3GainSteps> MP3Gain;
+  bool MP3GainRecord = true;
+  THeaderRewrite HeaderRewrite = THeaderRewrite::None;
+  std::int64_t MusicLength = 0;  // the LAME tag's
+  std::int64_t StreamBytes = 0;  // the walk's
   // Which stored CRCs could not be judged: the tag's of another encoder
-  // (named by its text), the music's of a gapless continuation.
+  // (named by its text); the music's of a gapless continuation, or of the
+  // original that a rewritten header's file was cut from.
   bool UnverifiableTagCRC = false;
   bool UnverifiableMusicCRC = false;
   std::string Encoder;
+  std::int64_t MainDataBegin = 0;               // of the first audio frame
+  std::optional<TStoredActual> GaplessSamples;  // the tag's delay and padding beyond the frames'
+  std::int64_t JunkBefore = 0;
+  std::int64_t JunkAfter = 0;
   std::string Error;  // the message of an error verdict
 
   bool Has(std::string_view Name) const;

@@ -32,5 +32,34 @@ TEST(FileCheckTest, AFileCutInsideItsLeadingTagIsBad) {
   EXPECT_EQ(check.Tags.Trailing[0].Format, TTagFormat::Id3v1);
 }
 
+TEST(FileCheckTest, FilesCutAtEitherEnd) {
+  const TFrameSpec plain;
+  TFrameSpec needsMore;
+  needsMore.MainDataBegin = 495;
+  const TBytes frames = Frames(plain, 10);
+  const TBytes cutShort = Join({Id3v2Tag(100), Frame(plain), Frame(plain)});
+  EXPECT_EQ("bad: truncated_frame", Judged(TBytes(cutShort.begin(), cutShort.end() - 200)));
+  EXPECT_EQ("bad: start_lost starts_mid_stream junk_before",
+            Judged(Join({Filled(4278, 0), Frame(needsMore), frames})));
+  EXPECT_EQ("warn: starts_mid_stream", Judged(Join({Frame(needsMore), frames})));
+  TFileCheck check;
+  EXPECT_EQ("bad: unwritten_end", Judged(Join({frames, Filled(4096, 0)}), &check));
+  EXPECT_EQ(check.Verdict.UnwrittenEnd, 4096);
+  EXPECT_EQ("warn: junk_after", Judged(Join({frames, Filled(4095, 0)})));
+  EXPECT_EQ("warn: junk_after", Judged(Join({frames, Filled(1, 1), Filled(5000, 0)})));
+}
+
+TEST(FileCheckTest, DelayAndPaddingBeyondTheFrames) {
+  TTagFileBuilder builder;
+  builder.Version("LAME3.100");
+  builder.Set(DelayPaddingIndex, {0x24, 0x05, 0xDC});  // 576 and 1500
+  builder.Music = Frame(TFrameSpec());
+  TFileCheck check;
+  EXPECT_EQ("warn: gapless_overrun", Judged(builder.Build(), &check));
+  EXPECT_EQ(check.Samples, 0);
+  builder.Music = Frames(TFrameSpec(), 2);
+  EXPECT_EQ("ok:", Judged(builder.Build()));
+}
+
 }  // namespace
 }  // namespace kestrix::test

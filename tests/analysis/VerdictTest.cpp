@@ -122,11 +122,12 @@ TEST(Verdict, ProblemsInTheirListingOrder) {
     (problem.IsDamage ? damage : warnings).emplace_back(problem.Name);
     EXPECT_EQ(FindProblem(problem.Name), &problem);
   }
-  EXPECT_EQ(damage,
-            (TProblems{"tag_crc", "music_crc", "truncated", "truncated_tag", "truncated_frame",
-                       "missing_frames", "lost_sync", "frame_crc", "mixed_stream"}));
-  EXPECT_EQ(warnings, (TProblems{"mp3gain", "unverifiable_crc", "extra_frames", "byte_count",
-                                 "no_vbr_header", "junk_before", "junk_after"}));
+  EXPECT_EQ(damage, (TProblems{"tag_crc", "music_crc", "truncated", "truncated_tag",
+                               "truncated_frame", "start_lost", "unwritten_end", "missing_frames",
+                               "lost_sync", "frame_crc", "mixed_stream"}));
+  EXPECT_EQ(warnings, (TProblems{"mp3gain", "header_rewritten", "unverifiable_crc",
+                                 "starts_mid_stream", "gapless_overrun", "extra_frames",
+                                 "byte_count", "no_vbr_header", "junk_before", "junk_after"}));
   EXPECT_TRUE(std::is_partitioned(Problems.begin(), Problems.end(),
                                   [](const TProblem& Problem) { return Problem.IsDamage; }));
   EXPECT_EQ(FindProblem("no_such"), nullptr);
@@ -190,6 +191,72 @@ TEST(Verdict, StreamProblemsInTheirOrderAndNotMP3First) {
   const TVerdict none = Judge(tag, TStreamFacts());
   EXPECT_EQ(none.Kind, TVerdictKind::NotMP3);
   EXPECT_EQ(Names(none), TProblems{"tag_crc"});
+}
+
+// The builder's file: 2,417 bytes from its tag frame on.
+constexpr std::int64_t MusicLength = 2417;
+
+TEST(Verdict, RewrittenHeaders) {
+  // The tag's frame edited, the audio as encoded.
+  TBytes edited = Lame().Build();
+  edited[TagByte] ^= 0x01;
+  TStreamFacts stream = IntactStream();
+  stream.Bytes = MusicLength;
+  const TVerdict verdict = Judge(edited, stream);
+  EXPECT_EQ(Names(verdict), TProblems{"header_rewritten"});
+  EXPECT_EQ(verdict.HeaderRewrite, THeaderRewrite::Edited);
+  edited[MusicStart + 5] ^= 0x01;
+  EXPECT_EQ(Names(Judge(edited, stream)), (TProblems{"tag_crc", "music_crc"}));
+
+  // A piece whose VBR header agrees with it, the tag of the original: its
+  // CRCs and its length say nothing.
+  TBytes piece = Lame().Build();
+  piece[TagByte] ^= 0x01;
+  piece.resize(piece.size() - 300);
+  TStreamFacts pieceStream = IntactStream();
+  pieceStream.Frames = 10;
+  pieceStream.Bytes = 1000;
+  pieceStream.VbrHeader = TVbrHeader{TVbrHeader::TKind::Info, 10, 1000, {}, false};
+  const TVerdict split = Judge(piece, pieceStream);
+  EXPECT_EQ(Names(split), (TProblems{"header_rewritten", "unverifiable_crc"}));
+  EXPECT_EQ(split.HeaderRewrite, THeaderRewrite::OfOriginal);
+  EXPECT_TRUE(split.UnverifiableMusicCRC);
+  // Cut short with its header untouched, it does not agree with its header.
+  pieceStream.VbrHeader->Frames = 14;
+  pieceStream.VbrHeader->Bytes = MusicLength;
+  EXPECT_EQ(Names(Judge(piece, pieceStream)),
+            (TProblems{"tag_crc", "music_crc", "truncated", "missing_frames", "byte_count"}));
+}
+
+TEST(Verdict, StreamsCutAtEitherEndAndGaplessOverrun) {
+  TStreamFacts lost = IntactStream();
+  lost.JunkBefore = 4278;
+  lost.MainDataBegin = 495;
+  EXPECT_EQ(Names(Judge(Lame().Build(), lost)),
+            (TProblems{"start_lost", "starts_mid_stream", "junk_before"}));
+  lost.JunkBefore = 0;
+  EXPECT_EQ(Names(Judge(Lame().Build(), lost)), TProblems{"starts_mid_stream"});
+
+  TStreamFacts zeros = IntactStream();
+  zeros.JunkAfter = zeros.TrailingZeros = 4096;
+  const TVerdict unwritten = Judge({'x'}, zeros);
+  EXPECT_EQ(Names(unwritten), TProblems{"unwritten_end"});
+  EXPECT_EQ(unwritten.UnwrittenEnd, 4096);
+  zeros.JunkAfter = zeros.TrailingZeros = 4095;
+  EXPECT_EQ(Names(Judge({'x'}, zeros)), TProblems{"junk_after"});
+  zeros.JunkAfter = 5000;
+  zeros.TrailingZeros = 4999;
+  EXPECT_EQ(Names(Judge({'x'}, zeros)), TProblems{"junk_after"});
+
+  TTagFileBuilder gapless = Lame();
+  gapless.Set(DelayPaddingIndex, {0x24, 0x05, 0xDC});  // 576 and 1500
+  TStreamFacts oneFrame = IntactStream();
+  oneFrame.FrameSamples = 1152;
+  const TVerdict overrun = Judge(gapless.Build(), oneFrame);
+  EXPECT_EQ(Names(overrun), TProblems{"gapless_overrun"});
+  EXPECT_EQ(overrun.GaplessSamples->Stored, 2076);
+  oneFrame.FrameSamples = 2076;
+  EXPECT_EQ(Names(Judge(gapless.Build(), oneFrame)), TProblems{});
 }
 
 TEST(Tally, CountsEachVerdict) {

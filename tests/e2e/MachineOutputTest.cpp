@@ -315,11 +315,17 @@ TEST_F(MachineOutputTest, NoGroupingWhateverTheLocale) {
 TEST_F(MachineOutputTest, VerdictsNameTheDamage) {
   const fs::path music = Damaged("music.mp3", [](TBytes& b) { b[b.size() / 2] ^= 0x01; });
   const fs::path tag = Damaged("tag.mp3", [](TBytes& b) { b[36 + 119] ^= 0x01; });
+  const fs::path both = Damaged("both.mp3", [](TBytes& b) {
+    b[36 + 119] ^= 0x01;
+    b[b.size() / 2] ^= 0x01;
+  });
   const fs::path cut = Damaged("cut.mp3", [](TBytes& b) { b.resize(b.size() - 1000); });
   const fs::path none = Folder.Write("none.mp3", Untagged);
   const auto problems = [this](const fs::path& File) { return JsonOf(File)["problems"]; };
   EXPECT_EQ(problems(music), json({"music_crc"}));
-  EXPECT_EQ(problems(tag), json({"tag_crc"}));
+  // Only the tag's frame changed: the audio is as encoded.
+  EXPECT_EQ(problems(tag), json({"header_rewritten"}));
+  EXPECT_EQ(problems(both), json({"tag_crc", "music_crc"}));
   EXPECT_EQ(problems(cut),
             json({"music_crc", "truncated", "truncated_frame", "missing_frames", "byte_count"}));
   EXPECT_EQ(JsonOf(music)["verdict"], "bad");

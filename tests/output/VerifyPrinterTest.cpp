@@ -86,6 +86,37 @@ TEST(ProblemText, FiguresOfTheStreamProblems) {
             u"continuation, which goes on from the file before it");
 }
 
+TEST(ProblemText, FiguresOfTheNewerProblems) {
+  TVerdict verdict = Bad({});
+  verdict.TagMissingBytes = 1882;
+  verdict.MainDataBegin = 495;
+  verdict.JunkBefore = 4278;
+  verdict.UnwrittenEnd = 18390;
+  verdict.GaplessSamples = TStoredActual{2028, 1728};
+  verdict.HeaderRewrite = THeaderRewrite::OfOriginal;
+  const auto text = [&verdict](std::string_view Name) {
+    return FindProblem(Name)->Text(verdict, ",");
+  };
+  EXPECT_EQ(text("truncated_tag"), u"ID3v2 tag cut short by 1,882 bytes");
+  EXPECT_EQ(text("start_lost"),
+            u"the start of the stream was lost: 4,278 bytes that are no frames, then a frame that "
+            u"needs 495 bytes from before it");
+  EXPECT_EQ(text("starts_mid_stream"),
+            u"the first frame needs 495 bytes from before the file: cut from a longer stream");
+  EXPECT_EQ(text("unwritten_end"), u"the last 18,390 bytes are zeros: the end was never written");
+  EXPECT_EQ(text("gapless_overrun"),
+            u"LAME tag says 2,028 samples of delay and padding, the frames have 1,728");
+  EXPECT_EQ(text("header_rewritten"),
+            u"VBR header rewritten after encoding (a split or repaired file): the LAME tag "
+            u"describes the original, so its music CRC cannot be checked");
+  verdict.UnverifiableMusicCRC = true;
+  EXPECT_EQ(text("unverifiable_crc"), u"music CRC of the file before it was split or repaired");
+  verdict.HeaderRewrite = THeaderRewrite::Edited;
+  EXPECT_EQ(text("header_rewritten"),
+            u"VBR header rewritten after encoding (tag CRC stored 00A3, actual FFFF): the music "
+            u"CRC and length match, so the audio is as encoded");
+}
+
 TEST(VerifyLine, NameCannotBreakTheLineOrDriveATerminal) {
   EXPECT_EQ(VerifyLine(u"/m/a\nb\x1B[2J\xDCFF.mp3", Checked(TVerdict(), false), ","),
             u"OK   /m/a\uFFFDb\uFFFD[2J\uFFFD.mp3 (no LAME tag)");
