@@ -179,11 +179,15 @@ const std::array<TProblem, 21> Problems = {{
     // The warnings.
     {"mp3gain", Warning, [](V v) { return v.MP3Gain.has_value(); },
      [](V v, T) {
-       return FormatText(u"gain changed by MP3Gain (%s, %s steps); undone, the music CRC matches",
+       return FormatText(v.MP3GainRecord ? u"gain changed by MP3Gain (%s, %s steps); undone, the "
+                                           u"music CRC matches"
+                                         : u"gain changed by MP3Gain (%s, %s steps) without an "
+                                           u"undo record; undone, the music CRC matches",
                          {SignedSteps(v.MP3Gain->Left), SignedSteps(v.MP3Gain->Right)});
      },
      [](V v) {
-       return TFigures{{"steps", std::vector<std::int64_t>{v.MP3Gain->Left, v.MP3Gain->Right}}};
+       return TFigures{{"steps", std::vector<std::int64_t>{v.MP3Gain->Left, v.MP3Gain->Right}},
+                       {"record", v.MP3GainRecord}};
      }},
     {"header_rewritten", Warning, [](V v) { return v.HeaderRewrite != THeaderRewrite::None; },
      [](V v, T) { return HeaderRewriteText(v); },

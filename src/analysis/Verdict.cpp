@@ -31,7 +31,7 @@ std::string EncoderText(const TBasicKestrixReader& Reader) {
   return std::string(bytes, std::find(bytes, bytes + sizeof(bytes), 0));
 }
 
-bool IsLameEncoder(const std::string& Text) {
+bool IsLameText(const std::string& Text) {
   return std::any_of(LameEncoderTexts.begin(), LameEncoderTexts.end(),
                      [&Text](std::string_view Prefix) { return Text.rfind(Prefix, 0) == 0; });
 }
@@ -43,7 +43,7 @@ void JudgeTagCRC(const TBasicKestrixReader& Reader, TVerdict& Verdict) {
     return;
   }
   Verdict.Encoder = EncoderText(Reader);
-  if (IsLameEncoder(Verdict.Encoder)) {
+  if (IsLameText(Verdict.Encoder)) {
     Verdict.TagCRCFails = true;
   } else {
     Verdict.UnverifiableTagCRC = true;
@@ -72,26 +72,47 @@ void JudgeHeaderRewrite(const TStreamFacts& Stream, bool MusicMatches, TVerdict&
   }
 }
 
+bool AnyDamage(const TVerdict& Verdict) {
+  return std::any_of(Problems.begin(), Problems.end(), [&Verdict](const TProblem& Problem) {
+    return Problem.IsDamage && Problem.Applies(Verdict);
+  });
+}
+
+// MP3Gain without a record: a CRC of 16 bits matches one of the 40 changes
+// tried by chance once in some 1,600 files, so only a file of LAME's whose
+// tag is intact and whose music CRC is its only damage is tried.
+std::optional<int> UniformChange(const TBasicKestrixReader& Reader, const TMP3GainEvidence& MP3Gain,
+                                 const TVerdict& Verdict) {
+  if (MP3Gain.Record || !MP3Gain.FindChange || !IsLameEncoder(Reader) ||
+      Verdict.StoredTagCRC != Verdict.ActualTagCRC || AnyDamage(Verdict)) {
+    return std::nullopt;
+  }
+  return MP3Gain.FindChange();
+}
+
 // A gapless continuation's music CRC goes on from the file before it, and
 // the LAME tag of a piece describes the original, so alone neither can be
 // judged; MP3Gain's change explains a mismatch when the CRC matches with
-// the change undone.
-void JudgeMusicCRC(const TBasicKestrixReader& Reader, const std::optional<TMP3GainCheck>& MP3Gain,
+// the change undone. Judged last, when every other damage is known.
+void JudgeMusicCRC(const TBasicKestrixReader& Reader, const TMP3GainEvidence& MP3Gain,
                    TVerdict& Verdict) {
   if (Verdict.StoredMusicCRC == Verdict.ActualMusicCRC) {
     return;
   }
   if (Reader.GetNoGapContinuation() || Verdict.HeaderRewrite == THeaderRewrite::OfOriginal) {
     Verdict.UnverifiableMusicCRC = true;
-  } else if (MP3Gain && MP3Gain->UndoneMusicCRC == Verdict.StoredMusicCRC) {
-    Verdict.MP3Gain = MP3Gain->Steps;
+  } else if (MP3Gain.Record && MP3Gain.Record->UndoneMusicCRC == Verdict.StoredMusicCRC) {
+    Verdict.MP3Gain = MP3Gain.Record->Steps;
+  } else if (const std::optional<int> change = UniformChange(Reader, MP3Gain, Verdict)) {
+    Verdict.MP3Gain = TMP3GainSteps{-*change, -*change, false};
+    Verdict.MP3GainRecord = false;
   } else {
     Verdict.MusicCRCFails = true;
   }
 }
 
 void JudgeLameTag(const TBasicKestrixReader& Reader, const TStreamFacts& Stream,
-                  const std::optional<TMP3GainCheck>& MP3Gain, TVerdict& Verdict) {
+                  const TMP3GainEvidence& MP3Gain, TVerdict& Verdict) {
   JudgeTagCRC(Reader, Verdict);
   Verdict.StoredMusicCRC = Reader.GetMusicCRC();
   Verdict.ActualMusicCRC = Reader.GetActualMusicCRC();
@@ -146,8 +167,12 @@ bool TVerdict::Has(std::string_view Name) const {
                      [Name](const TProblem* Problem) { return Problem->Name == Name; });
 }
 
+bool IsLameEncoder(const TBasicKestrixReader& Reader) {
+  return IsLameText(EncoderText(Reader));
+}
+
 TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TTagLayout& Tags,
-                   const TStreamFacts& Stream, const std::optional<TMP3GainCheck>& MP3Gain) {
+                   const TStreamFacts& Stream, const TMP3GainEvidence& MP3Gain) {
   TVerdict verdict;
   verdict.TagMissingBytes = Tags.TruncatedTag;
   // Without a stream only the tag's problems are told.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,10 +79,22 @@ struct TMP3GainCheck {
   std::uint16_t UndoneMusicCRC = 0;
 };
 
+// What the pass found of MP3Gain's change: the undo record's steps and the
+// music CRC with them undone; without a record, the search for the one
+// change of every global gain alike (in steps) whose undoing explains the
+// music CRC, asked only when the music CRC is the only damage.
+struct TMP3GainEvidence {
+  std::optional<TMP3GainCheck> Record;
+  std::function<std::optional<int>()> FindChange;
+};
+
+// Whether the tag's encoder text is one whose CRCs follow LAME's definition.
+bool IsLameEncoder(const TBasicKestrixReader& Reader);
+
 // The verdict of a file from its LAME tag (when TagFound; the reader's CRCs
 // computed), its tags and the walk over its frames.
 TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TTagLayout& Tags,
-                   const TStreamFacts& Stream, const std::optional<TMP3GainCheck>& MP3Gain);
+                   const TStreamFacts& Stream, const TMP3GainEvidence& MP3Gain);
 TVerdict ErrorVerdict(const std::string& Message);
 
 // "ok", "warn", "bad", "not_mp3", "error".

@@ -61,5 +61,30 @@ TEST(FileCheckTest, DelayAndPaddingBeyondTheFrames) {
   EXPECT_EQ("ok:", Judged(builder.Build()));
 }
 
+// MP3Gain raised every gain 4 steps and kept no record.
+TEST(FileCheckTest, MP3GainWithoutARecord) {
+  TBytes before;
+  TBytes after;
+  for (std::uint8_t i = 0; i < 12; ++i) {
+    TFrameSpec plan = TFrameSpec().With(&TFrameSpec::Protected, i % 2 == 0);
+    plan.Gains = {static_cast<std::uint8_t>(130 + i), 140, 0, static_cast<std::uint8_t>(150 + i)};
+    before = Join({before, Frame(plan)});
+    plan.Gains = {static_cast<std::uint8_t>(134 + i), 144, 0, static_cast<std::uint8_t>(154 + i)};
+    after = Join({after, Frame(plan)});
+  }
+  TTagFileBuilder builder;
+  builder.Version("LAME3.100");
+  builder.Music = before;
+  TBytes file = builder.Build();
+  std::copy(after.begin(), after.end(), file.end() - static_cast<std::ptrdiff_t>(after.size()));
+  TFileCheck check;
+  EXPECT_EQ("warn: mp3gain", Judged(file, &check));
+  EXPECT_EQ(check.Verdict.MP3Gain->Left, -4);
+  EXPECT_FALSE(check.Verdict.MP3GainRecord);
+  // With a record that says otherwise, the record is believed.
+  EXPECT_EQ("bad: music_crc",
+            Judged(Join({file, Apev2Tag({{"MP3GAIN_UNDO", "-003,-003,N"}}, false)})));
+}
+
 }  // namespace
 }  // namespace kestrix::test

@@ -38,7 +38,7 @@ TProblems Names(const TVerdict& Verdict) {
 }
 
 TVerdict Judge(const TBytes& File, const TStreamFacts& Stream = IntactStream(),
-               const std::optional<TMP3GainCheck>& MP3Gain = std::nullopt) {
+               const TMP3GainEvidence& MP3Gain = {}) {
   TMemoryStream stream(File);
   bool found = false;
   const TBasicKestrixReader reader(stream, true, found);
@@ -160,13 +160,50 @@ TEST(Verdict, KnownReasonsWarnInsteadOfDamage) {
   music = Lame().Build();
   music[MusicStart + 5] ^= 0x01;
   const std::uint16_t stored = Judge(music).StoredMusicCRC;
-  const TVerdict gained = Judge(music, IntactStream(), TMP3GainCheck{{-3, -2}, stored});
+  const TVerdict gained =
+      Judge(music, IntactStream(), TMP3GainEvidence{TMP3GainCheck{{-3, -2}, stored}, {}});
   EXPECT_EQ(gained.Kind, TVerdictKind::Warn);
   EXPECT_EQ(Names(gained), TProblems{"mp3gain"});
   EXPECT_EQ(gained.MP3Gain->Right, -2);
   const auto otherCRC = static_cast<std::uint16_t>(stored ^ 1);
-  EXPECT_EQ(Names(Judge(music, IntactStream(), TMP3GainCheck{{-3, -2}, otherCRC})),
-            TProblems{"music_crc"});
+  EXPECT_EQ(
+      Names(Judge(music, IntactStream(), TMP3GainEvidence{TMP3GainCheck{{-3, -2}, otherCRC}, {}})),
+      TProblems{"music_crc"});
+}
+
+// The search for MP3Gain's change without a record is asked only where the
+// music CRC is the only damage of an intact LAME tag.
+TEST(Verdict, MP3GainWithoutARecord) {
+  int asked = 0;
+  std::optional<int> change = 3;
+  const TMP3GainEvidence search{std::nullopt, [&] {
+                                  ++asked;
+                                  return change;
+                                }};
+  TBytes music = Lame().Build();
+  music[MusicStart + 5] ^= 0x01;
+  const TVerdict gained = Judge(music, IntactStream(), search);
+  EXPECT_EQ(Names(gained), TProblems{"mp3gain"});
+  EXPECT_EQ(gained.MP3Gain->Left, -3);
+  EXPECT_EQ(gained.MP3Gain->Right, -3);
+  EXPECT_FALSE(gained.MP3GainRecord);
+  EXPECT_EQ(asked, 1);
+  change.reset();
+  EXPECT_EQ(Names(Judge(music, IntactStream(), search)), TProblems{"music_crc"});
+  EXPECT_EQ(asked, 2);
+
+  TBytes tagToo = music;
+  tagToo[TagByte] ^= 0x01;
+  EXPECT_EQ(Names(Judge(tagToo, IntactStream(), search)), (TProblems{"tag_crc", "music_crc"}));
+  TStreamFacts cut = IntactStream();
+  cut.TruncatedFrame = 10;
+  EXPECT_EQ(Names(Judge(music, cut, search)), (TProblems{"music_crc", "truncated_frame"}));
+  TTagFileBuilder other;
+  other.Version("Lavf58.76");
+  TBytes lavf = other.Build();
+  lavf[MusicStart + 5] ^= 0x01;
+  EXPECT_EQ(Names(Judge(lavf, IntactStream(), search)), TProblems{"music_crc"});
+  EXPECT_EQ(asked, 2);
 }
 
 TEST(Verdict, StreamProblemsInTheirOrderAndNotMP3First) {
