@@ -127,7 +127,12 @@ TFrameWalk::TFrameWalk(TByteRange StreamRegion, TFrameListener* Listener)
 // block; the rest of a block is read where it lies.
 
 void TFrameWalk::Take(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size) {
+  WalkBlock(Offset, Data, Size);
+  // After the walk, which has read the block from its start.
   NoteLastNonZero(Offset, Data, Size);
+}
+
+void TFrameWalk::WalkBlock(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size) {
   if (Phase == TPhase::Done || Size == 0 || Offset != Received) {
     return;
   }

@@ -71,6 +71,7 @@ class TFrameWalk final : public TPassConsumer {
     bool CRCFailed = false;
   };
 
+  void WalkBlock(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size);
   // Runs on the bytes after the carried ones; false while the carry still
   // waits for more.
   bool RunOnCarry(const TWindow& Block);

@@ -16,10 +16,18 @@ constexpr std::int64_t MaxDistance = 0xFFFF;  // what a record holds
 constexpr std::size_t MaxEdges = 4;
 constexpr std::size_t BitsPerByte = 8;
 
-std::size_t KindOf(const TFrameHeader& Header) {
-  return (Header.IsMPEG1() ? 4u : 0u) | (Header.IsMono() ? 2u : 0u) |
-         (Header.IsProtected() ? 1u : 0u);
+// Read from the header's bytes, as every frame asks: MPEG-1 (version bits
+// 11), mono (channel mode 11), a CRC word (protection bit 0).
+std::size_t KindOf(const std::uint8_t* Header) {
+  constexpr std::uint8_t VersionBits = 0x18;
+  constexpr std::uint8_t MonoBits = 0xC0;
+  return ((Header[1] & VersionBits) == VersionBits ? 4u : 0u) |
+         ((Header[3] & MonoBits) == MonoBits ? 2u : 0u) | ((Header[1] & 1u) == 0 ? 1u : 0u);
 }
+
+// A record holds this many frames per byte of the range at first; more
+// only where frames are shorter.
+constexpr std::int64_t BytesPerFrameGuess = 128;
 
 }  // namespace
 
@@ -32,13 +40,10 @@ void TMP3GainSearch::OnFrame(const TFrameEvent& Frame) {
   if (!Frame.IsAudio) {
     return;
   }
-  const std::size_t kind = KindOf(Frame.Header);
+  const std::size_t kind = KindOf(Frame.Bytes);
   TKind& info = KindInfo[kind];
   if (!info.Seen) {
-    info.Seen = true;
-    info.End = SideInfoEnd(Frame.Header);
-    info.Fields = GainFieldsOf(Frame.Header);
-    info.Protected = Frame.Header.IsProtected();
+    Learn(kind, Frame.Header);
   }
   // Only the bytes up to the end of the side information change.
   const std::int64_t end = Frame.Offset + static_cast<std::int64_t>(info.End);
@@ -60,6 +65,20 @@ void TMP3GainSearch::OnFrame(const TFrameEvent& Frame) {
   Edges.push_back(edge);
 }
 
+void TMP3GainSearch::Learn(std::size_t Kind, const TFrameHeader& Header) {
+  TKind& info = KindInfo[Kind];
+  info.Seen = true;
+  info.End = SideInfoEnd(Header);
+  info.Fields = GainFieldsOf(Header);
+  info.Protected = Header.IsProtected();
+  for (std::size_t i = 0; i < MaxFields; ++i) {
+    const std::size_t bit = info.Fields.Bits[i < info.Fields.Count ? i : 0];
+    info.FieldByte[i] = static_cast<std::uint8_t>(bit / BitsPerByte);
+    info.FieldShift[i] = static_cast<std::uint8_t>(BitsPerByte - bit % BitsPerByte);
+  }
+}
+
+// Every frame passes here: a few byte operations and one store.
 void TMP3GainSearch::Record(std::int64_t Offset, std::size_t Kind, const std::uint8_t* Bytes) {
   std::int64_t distance = Offset - LastOffset;
   if (distance > MaxDistance) {
@@ -69,16 +88,33 @@ void TMP3GainSearch::Record(std::int64_t Offset, std::size_t Kind, const std::ui
     LastOffset = Offset;
     distance = 0;
   }
-  if (Records.size() == Capacity) {
-    Fold();
+  if (Records.size() == Records.capacity()) {
+    MakeRoom();
   }
   TRecord record{static_cast<std::uint16_t>(distance), static_cast<std::uint8_t>(Kind), {}};
-  const TGainFields& fields = KindInfo[Kind].Fields;
-  for (std::size_t i = 0; i < fields.Count; ++i) {
-    record.Gains[i] = GainAt(Bytes, fields.Bits[i]);
+  const TKind& info = KindInfo[Kind];
+  for (std::size_t i = 0; i < MaxFields; ++i) {
+    // Inside the side information: the byte behind a field is there.
+    const std::uint8_t* field = Bytes + info.FieldByte[i];
+    const unsigned word = static_cast<unsigned>(field[0]) << BitsPerByte | field[1];
+    record.Gains[i] = static_cast<std::uint8_t>(word >> info.FieldShift[i]);
   }
   Records.push_back(record);
   LastOffset = Offset;
+}
+
+// Room for a guess of the range's frames at first, then as a vector grows,
+// up to the capacity; there the records are folded.
+void TMP3GainSearch::MakeRoom() {
+  if (Records.size() >= Capacity) {
+    Fold();
+  } else if (Records.capacity() == 0) {
+    const std::int64_t guess = (Range.End - Range.Begin) / BytesPerFrameGuess + 1;
+    Records.reserve(static_cast<std::size_t>(
+        std::min<std::int64_t>(guess, static_cast<std::int64_t>(Capacity))));
+  } else {
+    Records.reserve(std::min(Records.capacity() * 2, Capacity));
+  }
 }
 
 void TMP3GainSearch::Fold() {

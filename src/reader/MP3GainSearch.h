@@ -62,6 +62,11 @@ class TMP3GainSearch final : public TFrameListener {
     bool Seen = false;
     std::size_t End = 0;  // of the side information
     TGainFields Fields;
+    // Where each field's bits lie: the byte it starts in, and the shift of
+    // that byte and the next that leaves it; an absent field repeats the
+    // first, so that every frame is read alike.
+    std::array<std::uint8_t, MaxFields> FieldByte{};
+    std::array<std::uint8_t, MaxFields> FieldShift{};
     bool Protected = false;
     bool SharesReady = false;
     // Per field and bit of a difference: its share of the CRC, times x^(-8 End).
@@ -75,7 +80,9 @@ class TMP3GainSearch final : public TFrameListener {
     std::size_t Size;
   };
 
+  void Learn(std::size_t Kind, const TFrameHeader& Header);
   void Record(std::int64_t Offset, std::size_t Kind, const std::uint8_t* Bytes);
+  void MakeRoom();
   void Fold();
   std::uint16_t Factor(std::int64_t Distance);
   void PrepareShares(TKind& Kind) const;
