@@ -70,9 +70,10 @@ std::vector<std::uint8_t> Resynchronised(const std::vector<std::uint8_t>& Bytes)
   return bytes;
 }
 
-// The bytes of a tag behind its header, in order: read where they lie, or
-// for an unsynchronised ID3v2.3 tag read on through a small window with
-// every 0x00 behind a 0xFF dropped.
+// The bytes of a tag behind its header, in order, read through a small
+// window that is filled only where the bytes asked for are not in it; for
+// an unsynchronised ID3v2.3 tag with every 0x00 behind a 0xFF dropped, so
+// that every byte up to a frame is read.
 class TTagBytes {
  public:
   TTagBytes(platform::TStream& Stream, TByteRange Body, bool Unsynchronised)
@@ -80,14 +81,6 @@ class TTagBytes {
 
   // False when the tag ends first.
   bool Read(std::uint8_t* Buffer, std::int64_t Count) {
-    if (!Unsynchronised) {
-      if (Count > End - Position) {
-        return false;
-      }
-      Stream.Seek(Position);
-      Position += Count;
-      return Stream.Read(Buffer, Count) == Count;
-    }
     for (std::int64_t i = 0; i < Count; ++i) {
       if (!Next(Buffer[i])) {
         return false;
@@ -112,24 +105,34 @@ class TTagBytes {
 
  private:
   bool Next(std::uint8_t& Byte) {
-    do {
-      if (Head == Filled) {
-        const std::int64_t want = std::min(WindowSize, End - Position);
-        Stream.Seek(Position);
-        Filled = want > 0 ? std::max<std::int64_t>(Stream.Read(Window.data(), want), 0) : 0;
-        Position += Filled;
-        Head = 0;
-        if (Filled == 0) {
-          return false;
-        }
+    for (;;) {
+      if (!NextStored(Byte)) {
+        return false;
       }
-      Byte = Window[static_cast<std::size_t>(Head++)];
-      const bool dropped = Byte == 0 && Previous == SyncByte;
+      const bool dropped = Unsynchronised && Byte == 0 && Previous == SyncByte;
       Previous = dropped ? 0 : Byte;
       if (!dropped) {
         return true;
       }
-    } while (true);
+    }
+  }
+
+  bool NextStored(std::uint8_t& Byte) {
+    if (Position >= End) {
+      return false;
+    }
+    if (Position < WindowBegin || Position >= WindowBegin + Filled) {
+      WindowBegin = Position;
+      Stream.Seek(Position);
+      Filled = std::max<std::int64_t>(
+          Stream.Read(Window.data(), std::min(WindowSize, End - Position)), 0);
+      if (Filled == 0) {
+        return false;
+      }
+    }
+    Byte = Window[static_cast<std::size_t>(Position - WindowBegin)];
+    ++Position;
+    return true;
   }
 
   platform::TStream& Stream;
@@ -137,7 +140,7 @@ class TTagBytes {
   std::int64_t End;
   bool Unsynchronised;
   std::array<std::uint8_t, WindowSize> Window{};
-  std::int64_t Head = 0;
+  std::int64_t WindowBegin = 0;
   std::int64_t Filled = 0;
   std::uint8_t Previous = 0;
 };
