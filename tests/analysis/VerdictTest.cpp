@@ -265,37 +265,6 @@ TEST(Verdict, RewrittenHeaders) {
             (TProblems{"tag_crc", "music_crc", "truncated", "missing_frames", "byte_count"}));
 }
 
-TEST(Verdict, StreamsCutAtEitherEndAndGaplessOverrun) {
-  TStreamFacts lost = IntactStream();
-  lost.JunkBefore = 4278;
-  lost.MainDataBegin = 495;
-  EXPECT_EQ(Names(Judge(Lame().Build(), lost)),
-            (TProblems{"start_lost", "starts_mid_stream", "junk_before"}));
-  lost.JunkBefore = 0;
-  EXPECT_EQ(Names(Judge(Lame().Build(), lost)), TProblems{"starts_mid_stream"});
-
-  TStreamFacts zeros = IntactStream();
-  zeros.JunkAfter = zeros.TrailingZeros = 4096;
-  const TVerdict unwritten = Judge({'x'}, zeros);
-  EXPECT_EQ(Names(unwritten), TProblems{"unwritten_end"});
-  EXPECT_EQ(unwritten.UnwrittenEnd, 4096);
-  zeros.JunkAfter = zeros.TrailingZeros = 4095;
-  EXPECT_EQ(Names(Judge({'x'}, zeros)), TProblems{"junk_after"});
-  zeros.JunkAfter = 5000;
-  zeros.TrailingZeros = 4999;
-  EXPECT_EQ(Names(Judge({'x'}, zeros)), TProblems{"junk_after"});
-
-  TTagFileBuilder gapless = Lame();
-  gapless.Set(DelayPaddingIndex, {0x24, 0x05, 0xDC});  // 576 and 1500
-  TStreamFacts oneFrame = IntactStream();
-  oneFrame.FrameSamples = 1152;
-  const TVerdict overrun = Judge(gapless.Build(), oneFrame);
-  EXPECT_EQ(Names(overrun), TProblems{"gapless_overrun"});
-  EXPECT_EQ(overrun.GaplessSamples->Stored, 2076);
-  oneFrame.FrameSamples = 2076;
-  EXPECT_EQ(Names(Judge(gapless.Build(), oneFrame)), TProblems{});
-}
-
 TEST(Tally, CountsEachVerdict) {
   TTally tally;
   for (const TVerdictKind kind :
