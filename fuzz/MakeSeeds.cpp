@@ -70,6 +70,79 @@ void StreamSeeds(const TTagFileBuilder& Tag, const fs::path& Out) {
                   Frames(TFrameSpec().Set(TVersion::MPEG1, 5, 0), 4)}));
 }
 
+// Files that take the verdict's newer roads: tags at both ends in every
+// form, MP3Gain's record in ID3v2 frames and none at all, files cut at
+// either end, a rewritten header, delay and padding beyond the frames.
+void VerdictSeeds(const TTagFileBuilder& Tag, const fs::path& Out) {
+  using namespace kestrix::test;
+  TFrameSpec audio;
+  audio.Gains = {120, 130, 200, 0};
+  const TBytes frames = Frames(audio, 6);
+  const std::string undo = "+002,+002,N";
+  // The records in front of a tagged file, so that their steps are undone.
+  const auto recorded = [&](const TBytes& Id3v2) {
+    TTagFileBuilder file = Tag;
+    file.Prefix = Id3v2;
+    file.Music = frames;
+    return file.Build();
+  };
+  WriteSeed(Out, "verdict-txxx-latin1",
+            recorded(Id3v2TagOf(
+                4, 0x80, Id3v2Frame(4, "TXXX", UserTextContent(0, "MP3GAIN_UNDO", undo)), 30)));
+  const TBytes cover = Id3v2Frame(3, "APIC", {0, 0xFF, 0xE0, 0xFF, 0x00, 0xFF, 0xFF});
+  const TBytes unicode = Id3v2Frame(3, "TXXX", UserTextContent(1, "mp3gain_undo", undo));
+  WriteSeed(Out, "verdict-txxx-v23-unsynchronised",
+            recorded(Id3v2TagOf(
+                3, 0xC0, Unsynchronised(Join({{0, 0, 0, 6, 0, 0, 0, 0, 0, 0}, cover, unicode})))));
+  const TBytes flagged =
+      Unsynchronised(Join({{0x33, 0, 0, 0, 0x20}, UserTextContent(2, "MP3GAIN_UNDO", undo)}));
+  WriteSeed(Out, "verdict-txxx-v24-flags",
+            Join({recorded(Id3v2TagOf(4, 0, Id3v2Frame(4, "TXXX", flagged, 0x43))), Id3v1Tag()}));
+  WriteSeed(Out, "verdict-leading-apev2", Join({Apev2Tag({}, true), Id3v2Tag(10), frames}));
+  WriteSeed(
+      Out, "verdict-appended-id3v2",
+      Join({frames, Apev2Tag({{"MP3GAIN_UNDO", undo}}, false), Id3v1Tag(), Id3v2Tag(40, true)}));
+  TBytes cutTag = Join({Id3v2Tag(3000), frames});
+  cutTag.resize(1000);
+  WriteSeed(Out, "verdict-cut-in-tag", Join({cutTag, Id3v1Tag()}));
+  TBytes cutEarly = Join({Id3v2Tag(20), Frames(audio, 2)});
+  cutEarly.resize(cutEarly.size() - 100);
+  WriteSeed(Out, "verdict-cut-early", cutEarly);
+  TFrameSpec needsMore = audio;
+  needsMore.MainDataBegin = 300;
+  WriteSeed(Out, "verdict-lost-start",
+            Join({Filled(700, 0), Frame(needsMore), frames, Filled(4096, 0)}));
+  WriteSeed(Out, "verdict-vbr-header-then-junk",
+            Join({VbrFrame(audio, {"Info", 6, 2502, 50, true}), Filled(300)}));
+  TTagFileBuilder overrun = Tag;
+  overrun.Set(kestrix::test::tagindex::DelayPaddingIndex, {0x24, 0x05, 0xDC});
+  overrun.Music = Frame(audio);
+  WriteSeed(Out, "verdict-gapless-overrun", overrun.Build());
+  // A piece: the VBR header's counts of the frames here, the LAME tag's
+  // music length of the original.
+  TTagFileBuilder piece = Tag;
+  piece.Magic = "Xing";
+  piece.Music = frames;
+  TBytes split = piece.Build();
+  split[36 + 4 + 3] = 0x03;  // frames and bytes present
+  split[36 + 8 + 3] = 6;
+  const std::size_t bytes = split.size();
+  split[36 + 12 + 2] = static_cast<std::uint8_t>(bytes >> 8);
+  split[36 + 12 + 3] = static_cast<std::uint8_t>(bytes);
+  const std::size_t musicLength = 36 + 119 + kestrix::test::tagindex::MusicLengthIndex;
+  split[musicLength + 1] = 0x01;  // 65,536 bytes more
+  WriteSeed(Out, "verdict-split-piece", split);
+  // MP3Gain without a record: the frames changed after the tag was made.
+  TTagFileBuilder gained = Tag;
+  gained.Music = frames;
+  TBytes changed = gained.Build();
+  TFrameSpec raised = audio;
+  raised.Gains = {123, 133, 203, 0};
+  const TBytes after = Frames(raised, 6);
+  std::copy(after.begin(), after.end(), changed.end() - static_cast<std::ptrdiff_t>(after.size()));
+  WriteSeed(Out, "verdict-mp3gain-no-record", changed);
+}
+
 void ReportSeeds(const fs::path& Samples, const fs::path& Out) {
   for (const auto& entry : fs::directory_iterator(Samples)) {
     if (entry.path().extension() == ".mp3") {
@@ -115,6 +188,7 @@ void ReportSeeds(const fs::path& Samples, const fs::path& Out) {
   WriteSeed(Out, "crafted-before-tags", old.Build());
 
   StreamSeeds(plain, Out);
+  VerdictSeeds(plain, Out);
   WriteSeed(Out, "empty", {});
   WriteSeed(Out, "id3-largest", {'I', 'D', '3', 4, 0, 0x10, 0xFF, 0xFF, 0xFF, 0xFF});
 }

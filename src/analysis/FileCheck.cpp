@@ -4,6 +4,7 @@
 
 #include "reader/CRC16.h"
 #include "reader/FrameWalk.h"
+#include "reader/MP3GainSearch.h"
 #include "reader/MP3GainUndo.h"
 #include "reader/StreamPass.h"
 
@@ -37,25 +38,35 @@ TFileCheck CheckStream(platform::TStream& Stream) {
   check.Tags = ReadTagLayout(Stream, check.FileSize);
 
   // The one pass: both CRCs of the tag, the walk over every frame and,
-  // listening to the walk, the music CRC with MP3Gain's change undone.
+  // listening to the walk, the music CRC with MP3Gain's change undone, or
+  // without its record what a search for that change needs.
   const TByteRange none{};
   TCRC16Consumer tagCRC(tagFound ? raw.InfoTagCRCRange() : none);
   TCRC16Consumer musicCRC(tagFound ? raw.MusicCRCRange() : none);
   const std::optional<TMP3GainSteps> steps = UndoSteps(check.Tags, tagFound);
   std::optional<TMP3GainUndoCRC> undo;
+  std::optional<TMP3GainSearch> search;
+  TFrameListener* listener = nullptr;
   if (steps) {
-    undo.emplace(raw.MusicCRCRange(), *steps);
+    listener = &undo.emplace(raw.MusicCRCRange(), *steps);
+  } else if (tagFound && IsLameEncoder(raw)) {
+    listener = &search.emplace(raw.MusicCRCRange());
   }
-  TFrameWalk walk(check.Tags.StreamRegion, undo ? &*undo : nullptr);
+  TFrameWalk walk(check.Tags.StreamRegion, listener);
   RunPass(Stream, {&tagCRC, &musicCRC, &walk});
   raw.SetActualCRCs(tagCRC.Value(), musicCRC.Value());
 
   check.Stream = walk.Facts();
-  std::optional<TMP3GainCheck> mp3Gain;
+  TMP3GainEvidence mp3Gain;
   if (undo) {
-    mp3Gain = TMP3GainCheck{*steps, undo->UndoneCRC(musicCRC.Value(), musicCRC.End())};
+    mp3Gain.Record = TMP3GainCheck{*steps, undo->UndoneCRC(musicCRC.Value(), musicCRC.End())};
   }
-  check.Verdict = JudgeFile(raw, tagFound, check.Stream, mp3Gain);
+  if (search) {
+    mp3Gain.FindChange = [&] {
+      return search->FindChange(musicCRC.Value(), raw.GetMusicCRC(), musicCRC.End());
+    };
+  }
+  check.Verdict = JudgeFile(raw, tagFound, check.Tags, check.Stream, mp3Gain);
   check.Tag = DescribeTag(reader, tagFound);
   if (tagFound && check.Stream.HasStream) {
     check.Samples = SamplesOf(check.Stream, raw);

@@ -8,10 +8,6 @@ namespace kestrix {
 namespace {
 
 constexpr std::array<const char*, 5> VerdictNames = {"ok", "warn", "bad", "not_mp3", "error"};
-constexpr std::array<const char*, ProblemCount> ProblemNames = {
-    "tag_crc",      "music_crc",  "truncated",     "truncated_frame", "missing_frames",
-    "lost_sync",    "frame_crc",  "mixed_stream",  "mp3gain",         "unverifiable_crc",
-    "extra_frames", "byte_count", "no_vbr_header", "junk_before",     "junk_after"};
 
 // Encoder texts whose tag CRC follows LAME's definition; others (FFmpeg's
 // "Lavc" and "Lavf") compute it over other bytes in some frames.
@@ -35,7 +31,7 @@ std::string EncoderText(const TBasicKestrixReader& Reader) {
   return std::string(bytes, std::find(bytes, bytes + sizeof(bytes), 0));
 }
 
-bool IsLameEncoder(const std::string& Text) {
+bool IsLameText(const std::string& Text) {
   return std::any_of(LameEncoderTexts.begin(), LameEncoderTexts.end(),
                      [&Text](std::string_view Prefix) { return Text.rfind(Prefix, 0) == 0; });
 }
@@ -47,82 +43,118 @@ void JudgeTagCRC(const TBasicKestrixReader& Reader, TVerdict& Verdict) {
     return;
   }
   Verdict.Encoder = EncoderText(Reader);
-  if (IsLameEncoder(Verdict.Encoder)) {
-    Verdict.Problems.push_back(TProblem::TagCRC);
+  if (IsLameText(Verdict.Encoder)) {
+    Verdict.TagCRCFails = true;
   } else {
     Verdict.UnverifiableTagCRC = true;
   }
 }
 
-// A gapless continuation's music CRC goes on from the file before it, so
-// alone it cannot be judged; MP3Gain's change explains a mismatch when the
-// CRC matches with the change undone.
-void JudgeMusicCRC(const TBasicKestrixReader& Reader, const std::optional<TMP3GainCheck>& MP3Gain,
+// LAME writes the VBR header's byte count and its tag's music length
+// equal. A header that agrees with the stream while the music length does
+// not was rewritten for a piece of the original (a splitter, a repair
+// tool); a failing tag CRC beside a music CRC and length that match means
+// the header's frame was edited and the audio is as encoded.
+void JudgeHeaderRewrite(const TStreamFacts& Stream, bool MusicMatches, TVerdict& Verdict) {
+  const std::optional<TVbrHeader>& header = Stream.VbrHeader;
+  const TVbrHeaderChecks& checks = Verdict.VbrHeader;
+  // A music length of 0 is unknown, and then the music CRC covers nothing.
+  if (Verdict.TagCRCFails && MusicMatches && Verdict.MusicLength > 0 &&
+      Verdict.MusicLength == Stream.Bytes) {
+    Verdict.HeaderRewrite = THeaderRewrite::Edited;
+  } else if (header && header->Frames && header->Bytes && !checks.MissingFrames &&
+             !checks.ExtraFrames && !checks.ByteCount && Verdict.MusicLength != *header->Bytes) {
+    Verdict.HeaderRewrite = THeaderRewrite::OfOriginal;
+    Verdict.MissingBytes = 0;
+  }
+  if (Verdict.HeaderRewrite != THeaderRewrite::None) {
+    Verdict.TagCRCFails = false;
+  }
+}
+
+bool AnyDamage(const TVerdict& Verdict) {
+  return std::any_of(Problems.begin(), Problems.end(), [&Verdict](const TProblem& Problem) {
+    return Problem.IsDamage && Problem.Applies(Verdict);
+  });
+}
+
+// MP3Gain without a record: a CRC of 16 bits matches one of the 40 changes
+// tried by chance once in some 1,600 files, so only a file of LAME's whose
+// tag is intact and whose music CRC is its only damage is tried.
+std::optional<int> UniformChange(const TBasicKestrixReader& Reader, const TMP3GainEvidence& MP3Gain,
+                                 const TVerdict& Verdict) {
+  if (MP3Gain.Record || !MP3Gain.FindChange || !IsLameEncoder(Reader) ||
+      Verdict.StoredTagCRC != Verdict.ActualTagCRC || AnyDamage(Verdict)) {
+    return std::nullopt;
+  }
+  return MP3Gain.FindChange();
+}
+
+// A gapless continuation's music CRC goes on from the file before it, and
+// the LAME tag of a piece describes the original, so alone neither can be
+// judged; MP3Gain's change explains a mismatch when the CRC matches with
+// the change undone. Judged last, when every other damage is known.
+void JudgeMusicCRC(const TBasicKestrixReader& Reader, const TMP3GainEvidence& MP3Gain,
                    TVerdict& Verdict) {
-  Verdict.StoredMusicCRC = Reader.GetMusicCRC();
-  Verdict.ActualMusicCRC = Reader.GetActualMusicCRC();
   if (Verdict.StoredMusicCRC == Verdict.ActualMusicCRC) {
     return;
   }
-  if (Reader.GetNoGapContinuation()) {
+  if (Reader.GetNoGapContinuation() || Verdict.HeaderRewrite == THeaderRewrite::OfOriginal) {
     Verdict.UnverifiableMusicCRC = true;
-  } else if (MP3Gain && MP3Gain->UndoneMusicCRC == Verdict.StoredMusicCRC) {
-    Verdict.Problems.push_back(TProblem::MP3Gain);
-    Verdict.MP3GainSteps = MP3Gain->Steps;
+  } else if (MP3Gain.Record && MP3Gain.Record->UndoneMusicCRC == Verdict.StoredMusicCRC) {
+    Verdict.MP3Gain = MP3Gain.Record->Steps;
+  } else if (const std::optional<int> change = UniformChange(Reader, MP3Gain, Verdict)) {
+    Verdict.MP3Gain = TMP3GainSteps{-*change, -*change, false};
+    Verdict.MP3GainRecord = false;
   } else {
-    Verdict.Problems.push_back(TProblem::MusicCRC);
+    Verdict.MusicCRCFails = true;
   }
 }
 
-void JudgeLameTag(const TBasicKestrixReader& Reader, const std::optional<TMP3GainCheck>& MP3Gain,
-                  TVerdict& Verdict) {
+void JudgeLameTag(const TBasicKestrixReader& Reader, const TStreamFacts& Stream,
+                  const TMP3GainEvidence& MP3Gain, TVerdict& Verdict) {
   JudgeTagCRC(Reader, Verdict);
-  JudgeMusicCRC(Reader, MP3Gain, Verdict);
+  Verdict.StoredMusicCRC = Reader.GetMusicCRC();
+  Verdict.ActualMusicCRC = Reader.GetActualMusicCRC();
   Verdict.MissingBytes = MissingBytesOf(Reader);
-  if (Verdict.MissingBytes > 0) {
-    Verdict.Problems.push_back(TProblem::Truncated);
+  Verdict.MusicLength = Reader.GetMusicLength();
+  if (Stream.HasStream) {
+    JudgeHeaderRewrite(Stream, Verdict.StoredMusicCRC == Verdict.ActualMusicCRC, Verdict);
+    const std::int64_t stored = Reader.GetEncoderDelay() + Reader.GetEncoderPadding();
+    if (stored > Stream.FrameSamples) {
+      Verdict.GaplessSamples = TStoredActual{stored, Stream.FrameSamples};
+    }
   }
-  if (Verdict.UnverifiableTagCRC || Verdict.UnverifiableMusicCRC) {
-    Verdict.Problems.push_back(TProblem::UnverifiableCRC);
-  }
+  JudgeMusicCRC(Reader, MP3Gain, Verdict);
 }
+
+// Zeros at the end, where no encoder or tag tool leaves so many, are a
+// download or copy that never finished.
+constexpr std::int64_t UnwrittenEndZeros = 4096;
 
 void JudgeStream(const TStreamFacts& Stream, TVerdict& Verdict) {
-  const auto add = [&Verdict](bool Applies, TProblem Problem) {
-    if (Applies) {
-      Verdict.Problems.push_back(Problem);
-    }
-  };
   Verdict.FrameMissingBytes = Stream.TruncatedFrame;
-  add(Stream.TruncatedFrame > 0, TProblem::TruncatedFrame);
   Verdict.LostSync = Stream.LostSync;
-  add(Stream.LostSync.Events > 0, TProblem::LostSync);
   Verdict.FailedFrameCRCs = Stream.FrameCRC;
-  add(Stream.FrameCRC > 0, TProblem::FrameCRC);
-  add(Stream.MixedStream, TProblem::MixedStream);
+  Verdict.MixedStream = Stream.MixedStream;
   Verdict.JunkBefore = Stream.JunkBefore;
-  add(Stream.JunkBefore > 0, TProblem::JunkBefore);
   Verdict.JunkAfter = Stream.JunkAfter;
-  add(Stream.JunkAfter > 0, TProblem::JunkAfter);
-
-  const TVbrHeaderChecks header = CheckVbrHeader(Stream);
-  if (header.MissingFrames || header.ExtraFrames) {
-    Verdict.FrameCount = header.MissingFrames ? *header.MissingFrames : *header.ExtraFrames;
+  if (Stream.JunkAfter >= UnwrittenEndZeros && Stream.TrailingZeros >= Stream.JunkAfter) {
+    Verdict.UnwrittenEnd = Stream.JunkAfter;
+    Verdict.JunkAfter = 0;
   }
-  add(header.MissingFrames.has_value(), TProblem::MissingFrames);
-  add(header.ExtraFrames.has_value(), TProblem::ExtraFrames);
-  if (header.ByteCount) {
-    Verdict.ByteCount = *header.ByteCount;
-  }
-  add(header.ByteCount.has_value(), TProblem::ByteCount);
-  add(header.NoVbrHeader, TProblem::NoVbrHeader);
+  Verdict.VbrHeader = CheckVbrHeader(Stream);
+  Verdict.StreamBytes = Stream.Bytes;
+  Verdict.MainDataBegin = Stream.MainDataBegin;
 }
 
 TVerdictKind KindOf(const TVerdict& Verdict, const TStreamFacts& Stream) {
-  if (!Stream.HasStream) {
+  // A file that ends inside its leading tag is an MP3 file cut short.
+  if (!Stream.HasStream && Verdict.TagMissingBytes == 0) {
     return TVerdictKind::NotMP3;
   }
-  if (std::any_of(Verdict.Problems.begin(), Verdict.Problems.end(), IsDamage)) {
+  if (std::any_of(Verdict.Problems.begin(), Verdict.Problems.end(),
+                  [](const TProblem* Problem) { return Problem->IsDamage; })) {
     return TVerdictKind::Bad;
   }
   return Verdict.Problems.empty() ? TVerdictKind::Ok : TVerdictKind::Warn;
@@ -130,21 +162,31 @@ TVerdictKind KindOf(const TVerdict& Verdict, const TStreamFacts& Stream) {
 
 }  // namespace
 
-bool TVerdict::Has(TProblem Problem) const {
-  return std::find(Problems.begin(), Problems.end(), Problem) != Problems.end();
+bool TVerdict::Has(std::string_view Name) const {
+  return std::any_of(Problems.begin(), Problems.end(),
+                     [Name](const TProblem* Problem) { return Problem->Name == Name; });
 }
 
-TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TStreamFacts& Stream,
-                   const std::optional<TMP3GainCheck>& MP3Gain) {
+bool IsLameEncoder(const TBasicKestrixReader& Reader) {
+  return IsLameText(EncoderText(Reader));
+}
+
+TVerdict JudgeFile(const TBasicKestrixReader& Reader, bool TagFound, const TTagLayout& Tags,
+                   const TStreamFacts& Stream, const TMP3GainEvidence& MP3Gain) {
   TVerdict verdict;
-  if (TagFound) {
-    JudgeLameTag(Reader, MP3Gain, verdict);
-  }
+  verdict.TagMissingBytes = Tags.TruncatedTag;
   // Without a stream only the tag's problems are told.
   if (Stream.HasStream) {
     JudgeStream(Stream, verdict);
   }
-  std::sort(verdict.Problems.begin(), verdict.Problems.end());
+  if (TagFound) {
+    JudgeLameTag(Reader, Stream, MP3Gain, verdict);
+  }
+  for (const TProblem& problem : Problems) {
+    if (problem.Applies(verdict)) {
+      verdict.Problems.push_back(&problem);
+    }
+  }
   verdict.Kind = KindOf(verdict, Stream);
   return verdict;
 }
@@ -158,10 +200,6 @@ TVerdict ErrorVerdict(const std::string& Message) {
 
 std::string VerdictName(TVerdictKind Kind) {
   return VerdictNames[static_cast<std::size_t>(Kind)];
-}
-
-std::string ProblemName(TProblem Problem) {
-  return ProblemNames[static_cast<std::size_t>(Problem)];
 }
 
 std::uint64_t TTally::Files() const {

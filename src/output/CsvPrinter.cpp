@@ -2,9 +2,10 @@
 
 #include <array>
 #include <charconv>
-#include <optional>
 #include <type_traits>
+#include <variant>
 
+#include "analysis/Facts.h"
 #include "platform/CodePage.h"
 #include "text/Text.h"
 
@@ -15,19 +16,13 @@ namespace {
 constexpr std::string_view CsvRecordEnd = "\r\n";
 constexpr char CsvQuote = '"';
 constexpr std::string_view CharactersToQuote = "\",\r\n";
-constexpr std::string_view ProblemSeparator = ";";
-
-// The columns after path, verdict and problems, before the field texts.
-constexpr std::array<std::string_view, 17> FactColumns = {
-    "lame_tag",   "first_frame", "version",   "sample_rate",  "channels",        "frames",
-    "bytes",      "duration",    "samples",   "bitrate_mode", "average_bitrate", "protected_frames",
-    "vbr_header", "vbr_frames",  "vbr_bytes", "id3v2",        "trailing"};
+constexpr std::string_view ListSeparator = ";";
 
 std::string Joined(const std::vector<std::string>& Names) {
   std::string cell;
   for (const std::string& name : Names) {
     if (!cell.empty()) {
-      cell += ProblemSeparator;
+      cell += ListSeparator;
     }
     cell += name;
   }
@@ -36,14 +31,10 @@ std::string Joined(const std::vector<std::string>& Names) {
 
 std::string ProblemsCell(const TVerdict& Verdict) {
   std::vector<std::string> names;
-  for (const TProblem problem : Verdict.Problems) {
-    names.push_back(ProblemName(problem));
+  for (const TProblem* problem : Verdict.Problems) {
+    names.emplace_back(problem->Name);
   }
   return Joined(names);
-}
-
-std::string Number(std::int64_t Value) {
-  return std::to_string(Value);
 }
 
 // The shortest text that reads back as the same number.
@@ -53,38 +44,54 @@ std::string Number(double Value) {
   return std::string(buffer.data(), result.ptr);
 }
 
-template <typename TValue>
-std::string Cell(const std::optional<TValue>& Value) {
-  return Value ? Number(static_cast<
-                        std::conditional_t<std::is_floating_point_v<TValue>, double, std::int64_t>>(
-                     *Value))
-               : std::string();
+std::string Cell(const TValue& Value) {
+  return std::visit(
+      [](const auto& Data) -> std::string {
+        using T = std::decay_t<decltype(Data)>;
+        if constexpr (std::is_same_v<T, std::monostate>) {
+          return {};
+        } else if constexpr (std::is_same_v<T, bool>) {
+          return Data ? "true" : "false";
+        } else if constexpr (std::is_same_v<T, std::int64_t>) {
+          return std::to_string(Data);
+        } else if constexpr (std::is_same_v<T, double>) {
+          return Number(Data);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          return Data;
+        } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
+          return Joined(Data);
+        } else {
+          std::vector<std::string> numbers;
+          for (const std::int64_t number : Data) {
+            numbers.push_back(std::to_string(number));
+          }
+          return Joined(numbers);
+        }
+      },
+      Value);
 }
 
-// The fact cells; those of a stream stay empty when there is none.
-std::vector<std::string> FactCells(const TFileCheck& Check) {
-  const TStreamFacts& facts = Check.Stream;
-  std::vector<std::string> trailing;
-  for (const TTrailingTag& tag : Check.Tags.Trailing) {
-    trailing.push_back(TrailingTagName(tag.Kind));
+template <std::size_t N>
+void AddColumns(const std::array<TFact, N>& Table, std::vector<std::string>& Header) {
+  for (const TFact& fact : Table) {
+    if (!fact.Column.empty()) {
+      Header.emplace_back(fact.Column);
+    }
   }
-  const std::string tags[] = {Number(std::int64_t{Check.Tags.Id3v2}), Joined(trailing)};
-  std::vector<std::string> cells = {Check.HasLameTag() ? "true" : "false"};
-  if (facts.HasStream) {
-    const auto& header = facts.VbrHeader;
-    cells.insert(
-        cells.end(),
-        {Number(facts.FirstFrame), MPEGVersionName(facts.Version),
-         Number(std::int64_t{facts.SampleRate}), Number(std::int64_t{facts.Channels}),
-         Number(facts.Frames), Number(facts.Bytes), Number(facts.Duration), Cell(Check.Samples),
-         BitrateModeName(facts.BitrateMode), Cell(facts.AverageBitrate),
-         Number(facts.ProtectedFrames), header ? VbrHeaderKindName(header->Kind) : "",
-         header ? Cell(header->Frames) : "", header ? Cell(header->Bytes) : ""});
-  } else {
-    cells.resize(FactColumns.size() - std::size(tags));
+}
+
+// The cells of a group's columns; empty where the group or the object a
+// fact is in is absent.
+template <std::size_t N>
+void AddCells(const std::array<TFact, N>& Table, bool Present, const TFileCheck& Check,
+              std::vector<std::string>& Row) {
+  for (const TFact& fact : Table) {
+    if (fact.Column.empty()) {
+      continue;
+    }
+    const bool present = Present && (fact.Within == nullptr || fact.Within->Present(Check));
+    Row.push_back(present ? Cell(fact.Value(Check)) : std::string());
   }
-  cells.insert(cells.end(), std::begin(tags), std::end(tags));
-  return cells;
 }
 
 void PrintRecord(TTextWriter& Output, const std::vector<std::string>& Cells) {
@@ -117,8 +124,9 @@ std::string CsvRecord(const std::vector<std::string>& Cells) {
 }
 
 std::vector<std::string> CsvHeader() {
-  std::vector<std::string> header = {"path", "verdict", "problems"};
-  header.insert(header.end(), FactColumns.begin(), FactColumns.end());
+  std::vector<std::string> header = {"path", "verdict", "problems", "lame_tag"};
+  AddColumns(StreamFacts, header);
+  AddColumns(TagFacts, header);
   for (const std::string& key : AllFieldKeys()) {
     header.push_back(key);
   }
@@ -136,8 +144,9 @@ std::vector<std::string> CsvFileRow(const std::u16string& FullName, const TFileC
     row.back() = ValidUtf8(platform::Widen(verdict.Error));
     return row;
   }
-  const std::vector<std::string> facts = FactCells(Check);
-  row.insert(row.end(), facts.begin(), facts.end());
+  row.emplace_back(Check.HasLameTag() ? "true" : "false");
+  AddCells(StreamFacts, HasStreamFacts(Check), Check, row);
+  AddCells(TagFacts, HasTagFacts(Check), Check, row);
   const std::size_t fieldsStart = row.size();
   const std::vector<std::string> keys = AllFieldKeys();
   row.resize(header);

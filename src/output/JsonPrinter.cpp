@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "analysis/Facts.h"
 #include "platform/CodePage.h"
 #include "text/Text.h"
 
@@ -26,7 +27,9 @@ std::string Line(const TJson& Object) {
   return Object.dump(-1, ' ', false, TJson::error_handler_t::replace);
 }
 
-TJson JsonValue(const TFieldValue& Value) {
+// A field's value or one of the facts' and details' values.
+template <typename TVariant>
+TJson JsonValue(const TVariant& Value) {
   return std::visit(
       [](const auto& Data) -> TJson {
         using T = std::decay_t<decltype(Data)>;
@@ -38,7 +41,7 @@ TJson JsonValue(const TFieldValue& Value) {
           return Data;
         }
       },
-      Value.Get());
+      Value);
 }
 
 TJson Fields(const TTagFields& Tag) {
@@ -55,126 +58,51 @@ TJson Fields(const TTagFields& Tag) {
 TJson Values(const TFileCheck& Check) {
   TJson values = TJson::object();
   for (const TNamedValue& value : Check.Tag.Values) {
-    values[std::string(value.Key)] = JsonValue(value.Value);
+    values[std::string(value.Key)] = JsonValue(value.Value.Get());
   }
   values["file_size"] = Check.FileSize >= 0 ? TJson(Check.FileSize) : TJson(nullptr);
   return values;
 }
 
-TJson Problems(const TVerdict& Verdict) {
+TJson ProblemNames(const TVerdict& Verdict) {
   TJson problems = TJson::array();
-  for (const TProblem problem : Verdict.Problems) {
-    problems.push_back(ProblemName(problem));
+  for (const TProblem* problem : Verdict.Problems) {
+    problems.push_back(problem->Name);
   }
   return problems;
 }
 
-TJson StoredActual(const TStoredActual& Figures) {
-  return {{"stored", Figures.Stored}, {"actual", Figures.Actual}};
-}
-
-TJson UnverifiableCRCs(const TVerdict& Verdict) {
-  TJson crcs = TJson::array();
-  if (Verdict.UnverifiableTagCRC) {
-    crcs.push_back("tag");
-  }
-  if (Verdict.UnverifiableMusicCRC) {
-    crcs.push_back("music");
-  }
-  return {{"crcs", crcs}};
-}
-
-// The figures of a problem; null for one that has none.
-TJson ProblemDetails(TProblem Problem, const TVerdict& Verdict) {
-  switch (Problem) {
-    case TProblem::Truncated:
-      return {{"missing", Verdict.MissingBytes}};
-    case TProblem::TruncatedFrame:
-      return {{"missing", Verdict.FrameMissingBytes}};
-    case TProblem::MissingFrames:
-    case TProblem::ExtraFrames:
-      return StoredActual(Verdict.FrameCount);
-    case TProblem::ByteCount:
-      return StoredActual(Verdict.ByteCount);
-    case TProblem::LostSync:
-      return {{"events", Verdict.LostSync.Events},
-              {"bytes", Verdict.LostSync.Bytes},
-              {"first_offset", Verdict.LostSync.FirstOffset}};
-    case TProblem::FrameCRC:
-      return {{"frames", Verdict.FailedFrameCRCs}};
-    case TProblem::JunkBefore:
-      return {{"bytes", Verdict.JunkBefore}};
-    case TProblem::JunkAfter:
-      return {{"bytes", Verdict.JunkAfter}};
-    case TProblem::MP3Gain:
-      return {{"steps", {Verdict.MP3GainSteps.Left, Verdict.MP3GainSteps.Right}}};
-    case TProblem::UnverifiableCRC:
-      return UnverifiableCRCs(Verdict);
-    case TProblem::TagCRC:
-    case TProblem::MusicCRC:
-    case TProblem::MixedStream:
-    case TProblem::NoVbrHeader:
-      break;
-  }
-  return nullptr;
-}
-
 TJson Details(const TVerdict& Verdict) {
   TJson details = TJson::object();
-  for (const TProblem problem : Verdict.Problems) {
-    TJson figures = ProblemDetails(problem, Verdict);
-    if (!figures.is_null()) {
-      details[ProblemName(problem)] = std::move(figures);
+  for (const TProblem* problem : Verdict.Problems) {
+    if (problem->Details == nullptr) {
+      continue;
+    }
+    TJson& figures = details[std::string(problem->Name)];
+    for (const TFigure& figure : problem->Details(Verdict)) {
+      figures[std::string(figure.Name)] = JsonValue(figure.Value);
     }
   }
   return details;
 }
 
-template <typename TValue>
-TJson ValueOrNull(const std::optional<TValue>& Value) {
-  return Value ? TJson(*Value) : TJson(nullptr);
-}
-
-TJson VbrHeader(const std::optional<TVbrHeader>& Header) {
-  if (!Header) {
+// The group's facts, nested as the table says; null when it is absent.
+template <std::size_t N>
+TJson Facts(const std::array<TFact, N>& Table, bool Present, const TFileCheck& Check) {
+  if (!Present) {
     return nullptr;
   }
-  TJson object;
-  object["kind"] = VbrHeaderKindName(Header->Kind);
-  object["frames"] = ValueOrNull(Header->Frames);
-  object["bytes"] = ValueOrNull(Header->Bytes);
-  object["quality"] = ValueOrNull(Header->Quality);
-  object["toc"] = Header->Toc;
-  return object;
-}
-
-TJson Stream(const TFileCheck& Check) {
-  const TStreamFacts& facts = Check.Stream;
-  if (!facts.HasStream) {
-    return nullptr;
+  TJson group = TJson::object();
+  for (const TFact& fact : Table) {
+    if (fact.Within == nullptr) {
+      group[std::string(fact.Key)] = JsonValue(fact.Value(Check));
+    } else if (!fact.Within->Present(Check)) {
+      group[std::string(fact.Within->Key)] = nullptr;
+    } else {
+      group[std::string(fact.Within->Key)][std::string(fact.Key)] = JsonValue(fact.Value(Check));
+    }
   }
-  TJson stream;
-  stream["first_frame"] = facts.FirstFrame;
-  stream["version"] = MPEGVersionName(facts.Version);
-  stream["sample_rate"] = facts.SampleRate;
-  stream["channels"] = facts.Channels;
-  stream["frames"] = facts.Frames;
-  stream["bytes"] = facts.Bytes;
-  stream["duration"] = facts.Duration;
-  stream["samples"] = ValueOrNull(Check.Samples);
-  stream["bitrate_mode"] = BitrateModeName(facts.BitrateMode);
-  stream["average_bitrate"] = ValueOrNull(facts.AverageBitrate);
-  stream["protected_frames"] = facts.ProtectedFrames;
-  stream["vbr_header"] = VbrHeader(facts.VbrHeader);
-  return stream;
-}
-
-TJson Tags(const TTagLayout& Layout) {
-  TJson trailing = TJson::array();
-  for (const TTrailingTag& tag : Layout.Trailing) {
-    trailing.push_back(TrailingTagName(tag.Kind));
-  }
-  return {{"id3v2", Layout.Id3v2}, {"trailing", trailing}};
+  return group;
 }
 
 }  // namespace
@@ -185,14 +113,14 @@ std::string JsonFileLine(const std::u16string& FullName, const TFileCheck& Check
   TJson object;
   object["path"] = Utf8(FullName);
   object["verdict"] = VerdictName(verdict.Kind);
-  object["problems"] = Problems(verdict);
+  object["problems"] = ProblemNames(verdict);
   if (failed) {
     object["error"] = Utf8(verdict.Error);
   }
   object["details"] = Details(verdict);
   object["lame_tag"] = Check.HasLameTag();
-  object["stream"] = Stream(Check);
-  object["tags"] = failed ? TJson(nullptr) : Tags(Check.Tags);
+  object["stream"] = Facts(StreamFacts, HasStreamFacts(Check), Check);
+  object["tags"] = Facts(TagFacts, HasTagFacts(Check), Check);
   object["fields"] = Fields(Check.Tag);
   object["values"] = failed ? TJson::object() : Values(Check);
   return Line(object);

@@ -13,8 +13,6 @@ namespace kestrix {
 // path and message become U+FFFD, so every file is one line on any output.
 std::u16string VerifyLine(const std::u16string& Path, const TFileCheck& Check,
                           const std::string& Thousands);
-// One problem in words, with its figures.
-std::u16string ProblemText(TProblem Problem, const TVerdict& Verdict, const std::string& Thousands);
 // "<n> files: <n> OK, <n> WARN, <n> BAD, <n> not MP3, <n> errors".
 std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands);
 

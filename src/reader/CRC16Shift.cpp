@@ -10,6 +10,9 @@ namespace {
 constexpr std::uint16_t ReversedPolynomial = 0xA001;
 constexpr std::uint16_t One = 0x8000;  // x^0
 constexpr std::uint16_t X = One >> 1;  // x^1
+// x^-1 = x^15 + x^14 + x, as x (x^15 + x^14 + x) = x^16 + x^15 + x^2 = 1
+// modulo x^16 + x^15 + x^2 + 1.
+constexpr std::uint16_t XInverse = 0x0001 | 0x0002 | X;
 
 // A times B modulo the polynomial.
 constexpr std::uint16_t MultiplyModP(std::uint16_t A, std::uint16_t B) {
@@ -28,16 +31,20 @@ constexpr std::uint16_t MultiplyModP(std::uint16_t A, std::uint16_t B) {
 constexpr std::size_t PowerCount = 67;
 constexpr std::size_t BitsPerByteLog2 = 3;
 
-constexpr std::array<std::uint16_t, PowerCount> MakePowers() {
+static_assert(MultiplyModP(X, XInverse) == One);
+
+// Entry k is Base^(2^k).
+constexpr std::array<std::uint16_t, PowerCount> MakePowers(std::uint16_t Base) {
   std::array<std::uint16_t, PowerCount> powers{};
-  powers[0] = X;
+  powers[0] = Base;
   for (std::size_t k = 1; k < PowerCount; ++k) {
     powers[k] = MultiplyModP(powers[k - 1], powers[k - 1]);
   }
   return powers;
 }
 
-constexpr std::array<std::uint16_t, PowerCount> Powers = MakePowers();
+constexpr std::array<std::uint16_t, PowerCount> Powers = MakePowers(X);
+constexpr std::array<std::uint16_t, PowerCount> InversePowers = MakePowers(XInverse);
 
 }  // namespace
 
@@ -45,15 +52,25 @@ std::uint16_t ShiftCRC16(std::uint16_t CRC, std::int64_t ZeroBytes) {
   if (ZeroBytes <= 0) {
     return CRC;
   }
+  return MultiplyModP(ZeroBytesFactor(ZeroBytes), CRC);
+}
+
+std::uint16_t MultiplyCRC16(std::uint16_t A, std::uint16_t B) {
+  return MultiplyModP(A, B);
+}
+
+std::uint16_t ZeroBytesFactor(std::int64_t ZeroBytes) {
   // x^(8n), one square per bit of n.
+  const auto& powers = ZeroBytes < 0 ? InversePowers : Powers;
+  std::uint64_t count = ZeroBytes < 0 ? 0 - static_cast<std::uint64_t>(ZeroBytes)
+                                      : static_cast<std::uint64_t>(ZeroBytes);
   std::uint16_t power = One;
-  auto count = static_cast<std::uint64_t>(ZeroBytes);
   for (std::size_t k = BitsPerByteLog2; count != 0; ++k, count >>= 1) {
     if ((count & 1) != 0) {
-      power = MultiplyModP(Powers[k], power);
+      power = MultiplyModP(powers[k], power);
     }
   }
-  return MultiplyModP(power, CRC);
+  return power;
 }
 
 }  // namespace kestrix

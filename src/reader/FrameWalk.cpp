@@ -115,6 +115,7 @@ TFrameWalk::TFrameWalk(TByteRange StreamRegion, TFrameListener* Listener)
   Region.Begin = std::max<std::int64_t>(Region.Begin, 0);
   Region.End = std::max(Region.End, Region.Begin);
   SearchFrom = LostFrom = Received = PairsTo = Region.Begin;
+  LastNonZero = Region.Begin - 1;
 }
 
 // --- The blocks of the pass ----------------------------------------------
@@ -126,6 +127,12 @@ TFrameWalk::TFrameWalk(TByteRange StreamRegion, TFrameListener* Listener)
 // block; the rest of a block is read where it lies.
 
 void TFrameWalk::Take(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size) {
+  WalkBlock(Offset, Data, Size);
+  // After the walk, which has read the block from its start.
+  NoteLastNonZero(Offset, Data, Size);
+}
+
+void TFrameWalk::WalkBlock(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size) {
   if (Phase == TPhase::Done || Size == 0 || Offset != Received) {
     return;
   }
@@ -163,7 +170,29 @@ bool TFrameWalk::RunOnCarry(const TWindow& Block) {
   }
 }
 
+// Usually a block's last byte is not 0, so this costs nothing.
+void TFrameWalk::NoteLastNonZero(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size) {
+  const std::uint8_t* end = Data + Size;
+  constexpr std::size_t WordSize = sizeof(std::uint64_t);
+  while (end - Data >= static_cast<std::ptrdiff_t>(WordSize)) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, end - WordSize, WordSize);
+    if (word != 0) {
+      break;
+    }
+    end -= WordSize;
+  }
+  while (end != Data && end[-1] == 0) {
+    --end;
+  }
+  if (end != Data) {
+    LastNonZero = std::max(LastNonZero, Offset + (end - Data) - 1);
+  }
+}
+
 void TFrameWalk::Finish(std::int64_t End) {
+  const std::int64_t regionEnd = std::min(Region.End, End);
+  Result.TrailingZeros = std::max<std::int64_t>(regionEnd - (LastNonZero + 1), 0);
   if (Phase == TPhase::Done) {
     return;
   }
@@ -291,12 +320,15 @@ void TFrameWalk::Accept(const std::uint8_t* Bytes, std::int64_t Length, std::int
       Result.VbrHeaderFrameLength = Length;
     }
   }
+  if (isAudio) {
+    NoteFirstAudio(Bytes, Available);
+  }
   const bool isProtected = TStreamShape::IsProtected(Bytes);
   const bool crcFailed =
       isProtected && (Available < static_cast<std::int64_t>(Stream.SideInfoEnd(Bytes)) ||
                       ComputeFrameCRC(Bytes) != StoredFrameCRC(Bytes));
-  Pending = {true,        Position + Length, TStreamShape::BitrateIndex(Bytes),
-             isProtected, isAudio,           crcFailed};
+  Pending = {true,    Position + Length, TStreamShape::BitrateIndex(Bytes), isProtected, Length,
+             isAudio, crcFailed};
   LastLength = Length;
   if (Listener != nullptr) {
     Tell(Bytes, Length, isAudio, true, Available);
@@ -306,6 +338,7 @@ void TFrameWalk::Accept(const std::uint8_t* Bytes, std::int64_t Length, std::int
 void TFrameWalk::Truncate(const std::uint8_t* Bytes, std::int64_t Length, std::int64_t Available) {
   Result.TruncatedFrame = Position + Length - Region.End;
   LastEnd = Region.End;
+  NoteFirstAudio(Bytes, Available);
   Tell(Bytes, Length, true, false, Available);
   Stop();
 }
@@ -337,9 +370,27 @@ void TFrameWalk::CommitPending() {
     FirstBitrateIndex = Pending.BitrateIndex;
   }
   ++Result.Frames;
+  AudioBytes += Pending.Length;
   OneBitrate = OneBitrate && Pending.BitrateIndex == FirstBitrateIndex;
   AllFree = AllFree && Pending.BitrateIndex == 0;
   SamplesByRate[StreamSlot] += Stream.First().SamplesPerFrame();
+}
+
+// main_data_begin opens the side information: 9 bits in MPEG-1, 8 in MPEG-2
+// and 2.5.
+void TFrameWalk::NoteFirstAudio(const std::uint8_t* Bytes, std::int64_t Available) {
+  if (SeenAudio) {
+    return;
+  }
+  SeenAudio = true;
+  const auto begin = static_cast<std::int64_t>(
+      TFrameHeader::Size + (TStreamShape::IsProtected(Bytes) ? CRCWordSize : 0));
+  const bool mpeg1 = Stream.First().IsMPEG1();
+  if (Available < begin + (mpeg1 ? 2 : 1)) {
+    return;
+  }
+  const std::uint8_t* side = Bytes + begin;
+  Result.MainDataBegin = mpeg1 ? (side[0] << 1 | side[1] >> 7) : side[0];
 }
 
 void TFrameWalk::LoseSync() {
@@ -450,10 +501,24 @@ TFrameWalk::TAnswer TFrameWalk::StreamStartsAt(const TWindow& Window, std::int64
       return found;
     }
   }
+  const std::int64_t length =
+      first.IsFreeFormat() ? freeLength + first.Padding() : first.FrameLength();
+  // At the region's first byte a frame with a VBR header starts a stream on
+  // its own, and frames up to one that the region's end cuts start one too:
+  // the file was cut short.
+  const bool atStart = !Found && At == Region.Begin;
+  if (atStart) {
+    const TAnswer header = StartsWithVbrHeader(Window, At, length);
+    if (header == TAnswer::Yes) {
+      Start = TStreamShape(first, freeLength);
+    }
+    if (header != TAnswer::No) {
+      return header;
+    }
+  }
   // In other data nearly every candidate fails at the second header: it is
   // checked before the stream's shape is prepared.
-  const std::int64_t second =
-      At + (first.IsFreeFormat() ? freeLength + first.Padding() : first.FrameLength());
+  const std::int64_t second = At + length;
   if (second != Region.End) {
     if (const auto lacking = Lacking(Window, second + HeaderSize)) {
       return *lacking;
@@ -474,11 +539,25 @@ TFrameWalk::TAnswer TFrameWalk::StreamStartsAt(const TWindow& Window, std::int64
     if (const auto lacking = Lacking(Window, position + HeaderSize)) {
       return *lacking;
     }
-    if (Start.Length(Window.At(position)) == 0) {
+    const std::int64_t next = Start.Length(Window.At(position));
+    if (next == 0) {
       return TAnswer::No;
+    }
+    if (atStart && position + next > Region.End) {
+      return TAnswer::Yes;
     }
   }
   return TAnswer::Yes;
+}
+
+TFrameWalk::TAnswer TFrameWalk::StartsWithVbrHeader(const TWindow& Window, std::int64_t At,
+                                                    std::int64_t Length) {
+  const std::int64_t span =
+      std::min({Length, static_cast<std::int64_t>(VbrHeaderSpan), Region.End - At});
+  if (Need(Window, At + span) == TNeed::Wait) {
+    return TAnswer::Wait;
+  }
+  return ParseVbrHeader(Window.At(At), static_cast<std::size_t>(span)) ? TAnswer::Yes : TAnswer::No;
 }
 
 // The distance to the next header of the same free-format stream, looked
@@ -566,7 +645,7 @@ void TFrameWalk::Stop() {
   constexpr double BitsPerKilobit = 1000.0;
   if (Result.Duration > 0.0) {
     Result.AverageBitrate =
-        BitsPerByte * static_cast<double>(Result.Bytes) / Result.Duration / BitsPerKilobit;
+        BitsPerByte * static_cast<double>(AudioBytes) / Result.Duration / BitsPerKilobit;
   }
   if (Result.Frames > 0 && AllFree) {
     Result.BitrateMode = TBitrateMode::Free;

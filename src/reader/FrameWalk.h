@@ -66,10 +66,12 @@ class TFrameWalk final : public TPassConsumer {
     std::int64_t End = 0;
     unsigned BitrateIndex = 0;
     bool IsProtected = false;
+    std::int64_t Length = 0;
     bool IsAudio = true;
     bool CRCFailed = false;
   };
 
+  void WalkBlock(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size);
   // Runs on the bytes after the carried ones; false while the carry still
   // waits for more.
   bool RunOnCarry(const TWindow& Block);
@@ -85,6 +87,7 @@ class TFrameWalk final : public TPassConsumer {
   bool ScanPairs(const TWindow& Window, std::int64_t Until, bool FirstOnly);
   void DropPairsBefore(std::int64_t Offset);
   TAnswer StreamStartsAt(const TWindow& Window, std::int64_t At, TStreamShape& Start);
+  TAnswer StartsWithVbrHeader(const TWindow& Window, std::int64_t At, std::int64_t Length);
   TAnswer FindFreeFormatLength(const TWindow& Window, std::int64_t At, const TFrameHeader& First,
                                std::int64_t& FreeLength);
   bool CutInHeader(const TWindow& Window);
@@ -94,6 +97,8 @@ class TFrameWalk final : public TPassConsumer {
   void Truncate(const std::uint8_t* Bytes, std::int64_t Length, std::int64_t Available);
   void Tell(const std::uint8_t* Bytes, std::int64_t Length, bool IsAudio, bool IsComplete,
             std::int64_t Available);
+  void NoteFirstAudio(const std::uint8_t* Bytes, std::int64_t Available);
+  void NoteLastNonZero(std::int64_t Offset, const std::uint8_t* Data, std::size_t Size);
   void CommitPending();
   void LoseSync();
   void Stop();
@@ -117,6 +122,8 @@ class TFrameWalk final : public TPassConsumer {
   std::int64_t LastEnd = 0;
 
   // Tallies of the audio frames.
+  bool SeenAudio = false;
+  std::int64_t AudioBytes = 0;
   std::array<std::int64_t, 12> SamplesByRate{};  // by version field * 3 + sample rate index
   std::array<int, 12> Rates{};
   unsigned FirstBitrateIndex = 0;
@@ -128,6 +135,10 @@ class TFrameWalk final : public TPassConsumer {
   std::vector<std::int64_t> Pairs;
   std::size_t PairsHead = 0;
   std::int64_t PairsTo = 0;
+
+  // The offset of the last byte other than 0 received; before the region
+  // while there is none.
+  std::int64_t LastNonZero;
 
   // Bytes of earlier blocks still wanted: [CarryBegin, Received).
   std::vector<std::uint8_t> Carry;

@@ -8,10 +8,13 @@ namespace kestrix {
 namespace {
 
 constexpr char Magic[] = "ID3";
+constexpr char FooterMagic[] = "3DI";
 constexpr std::size_t MagicSize = 3;
 constexpr std::size_t VersionIndex = 3;
 constexpr std::size_t RevisionIndex = 4;
 constexpr std::size_t FlagsIndex = 5;
+constexpr std::uint8_t UnsynchronisationFlag = 0x80;
+constexpr std::uint8_t ExtendedHeaderFlag = 0x40;
 constexpr std::uint8_t FooterFlag = 0x10;
 constexpr std::uint8_t NoVersion = 0xFF;
 constexpr std::size_t SynchsafeBytes = 4;
@@ -32,7 +35,28 @@ bool TId3v2Header::HasFooter() const {
 }
 
 std::int64_t TId3v2Header::TagLength() const {
-  if (!HasMagic() || Raw[VersionIndex] == NoVersion || Raw[RevisionIndex] == NoVersion) {
+  return LengthBehind(Magic);
+}
+
+std::int64_t TId3v2Header::TagLengthFromFooter() const {
+  return HasFooter() ? LengthBehind(FooterMagic) : 0;
+}
+
+std::uint8_t TId3v2Header::MajorVersion() const {
+  return Raw[VersionIndex];
+}
+
+bool TId3v2Header::IsUnsynchronised() const {
+  return (Raw[FlagsIndex] & UnsynchronisationFlag) != 0;
+}
+
+bool TId3v2Header::HasExtendedHeader() const {
+  return (Raw[FlagsIndex] & ExtendedHeaderFlag) != 0;
+}
+
+std::int64_t TId3v2Header::LengthBehind(const char* TagMagic) const {
+  if (std::memcmp(Raw, TagMagic, MagicSize) != 0 || Raw[VersionIndex] == NoVersion ||
+      Raw[RevisionIndex] == NoVersion) {
     return 0;
   }
   std::int64_t size = 0;

@@ -37,10 +37,9 @@ constexpr std::size_t GlobalGainInPart = 21;
 constexpr std::size_t MPEG1Granules = 2;
 constexpr std::size_t LowRateGranules = 1;
 
-constexpr std::size_t MaxSideInfoEnd = TFrameHeader::Size + CRCWordSize + 32;
+}  // namespace
 
-// The 8 bits that start Bit bits into Bytes, most significant first.
-std::uint8_t ByteAtBit(const std::uint8_t* Bytes, std::size_t Bit) {
+std::uint8_t GainAt(const std::uint8_t* Bytes, std::size_t Bit) {
   const std::size_t index = Bit / BitsPerByte;
   const std::size_t shift = Bit % BitsPerByte;
   unsigned word = static_cast<unsigned>(Bytes[index]) << BitsPerByte;
@@ -50,7 +49,7 @@ std::uint8_t ByteAtBit(const std::uint8_t* Bytes, std::size_t Bit) {
   return static_cast<std::uint8_t>((word << shift) >> BitsPerByte);
 }
 
-void SetByteAtBit(std::uint8_t* Bytes, std::size_t Bit, std::uint8_t Value) {
+void SetGainAt(std::uint8_t* Bytes, std::size_t Bit, std::uint8_t Value) {
   const std::size_t index = Bit / BitsPerByte;
   const std::size_t shift = Bit % BitsPerByte;
   const auto lowBits = static_cast<std::uint8_t>(0xFF >> shift);
@@ -60,6 +59,38 @@ void SetByteAtBit(std::uint8_t* Bytes, std::size_t Bit, std::uint8_t Value) {
                                                  (Value << (BitsPerByte - shift)));
   }
 }
+
+TGainFields GainFieldsOf(const TFrameHeader& Header) {
+  const bool mpeg1 = Header.IsMPEG1();
+  TGainFields fields;
+  fields.Channels = static_cast<std::size_t>(Header.Channels());
+  const TPrivateBits& privateBits = mpeg1 ? MPEG1PrivateBits : LowRatePrivateBits;
+  const std::size_t first = SideInfoBegin(Header) * BitsPerByte +
+                            (mpeg1 ? MPEG1MainDataBits : LowRateMainDataBits) +
+                            (Header.IsMono() ? privateBits.Mono : privateBits.Stereo) +
+                            (mpeg1 ? ScfsiBitsPerChannel * fields.Channels : 0);
+  const std::size_t partBits = mpeg1 ? MPEG1PartBits : LowRatePartBits;
+  fields.Count = (mpeg1 ? MPEG1Granules : LowRateGranules) * fields.Channels;
+  for (std::size_t part = 0; part < fields.Count; ++part) {
+    fields.Bits[part] = first + part * partBits + GlobalGainInPart;
+  }
+  return fields;
+}
+
+// MP3Gain leaves a global gain of 0 alone and stops at 255 unless told to
+// wrap, so such a field keeps no trace of the change to undo.
+std::uint8_t UndoneGain(std::uint8_t Gain, int Step, bool Wrap) {
+  constexpr int Values = MaxGain + 1;
+  if (Wrap) {
+    return static_cast<std::uint8_t>(((Gain + Step) % Values + Values) % Values);
+  }
+  if (Gain == MinGain || Gain == MaxGain) {
+    return Gain;
+  }
+  return static_cast<std::uint8_t>(std::clamp(Gain + Step, MinGain, MaxGain));
+}
+
+namespace {
 
 // A signed decimal number of a few digits at the front of Text.
 std::optional<int> TakeNumber(std::string_view& Text) {
@@ -79,19 +110,6 @@ std::optional<int> TakeNumber(std::string_view& Text) {
   }
   Text.remove_prefix(digits);
   return negative ? -value : value;
-}
-
-// MP3Gain leaves a global gain of 0 alone and stops at 255 unless told to
-// wrap, so such a field keeps no trace of the change to undo.
-std::uint8_t UndoneGain(std::uint8_t Gain, int Step, bool Wrap) {
-  constexpr int Values = MaxGain + 1;
-  if (Wrap) {
-    return static_cast<std::uint8_t>(((Gain + Step) % Values + Values) % Values);
-  }
-  if (Gain == MinGain || Gain == MaxGain) {
-    return Gain;
-  }
-  return static_cast<std::uint8_t>(std::clamp(Gain + Step, MinGain, MaxGain));
 }
 
 }  // namespace
@@ -114,23 +132,14 @@ void ApplyGainSteps(std::uint8_t* Frame, std::size_t Size, TMP3GainSteps Steps) 
   if (Size < TFrameHeader::Size) {
     return;
   }
-  const TFrameHeader header(Frame);
-  const bool mpeg1 = header.IsMPEG1();
-  const auto channels = static_cast<std::size_t>(header.Channels());
-  const TPrivateBits& privateBits = mpeg1 ? MPEG1PrivateBits : LowRatePrivateBits;
-  std::size_t first = SideInfoBegin(header) * BitsPerByte +
-                      (mpeg1 ? MPEG1MainDataBits : LowRateMainDataBits) +
-                      (header.IsMono() ? privateBits.Mono : privateBits.Stereo) +
-                      (mpeg1 ? ScfsiBitsPerChannel * channels : 0);
-  const std::size_t partBits = mpeg1 ? MPEG1PartBits : LowRatePartBits;
-  const std::size_t parts = (mpeg1 ? MPEG1Granules : LowRateGranules) * channels;
-  for (std::size_t part = 0; part < parts; ++part) {
-    const std::size_t bit = first + part * partBits + GlobalGainInPart;
+  const TGainFields fields = GainFieldsOf(TFrameHeader(Frame));
+  for (std::size_t part = 0; part < fields.Count; ++part) {
+    const std::size_t bit = fields.Bits[part];
     if (bit + BitsPerByte > Size * BitsPerByte) {
       break;
     }
-    const int step = part % channels == 0 ? Steps.Left : Steps.Right;
-    SetByteAtBit(Frame, bit, UndoneGain(ByteAtBit(Frame, bit), step, Steps.Wrap));
+    const int step = part % fields.Channels == 0 ? Steps.Left : Steps.Right;
+    SetGainAt(Frame, bit, UndoneGain(GainAt(Frame, bit), step, Steps.Wrap));
   }
 }
 

@@ -41,10 +41,17 @@ struct TStreamFacts {
   // encoder delay and padding.
   std::int64_t FrameSamples = 0;
   TBitrateMode BitrateMode = TBitrateMode::CBR;
-  std::optional<double> AverageBitrate;  // kbit/s; absent when Duration is 0
-  std::int64_t ProtectedFrames = 0;      // complete frames with a CRC word
+  // kbit/s of the complete audio frames' bytes over Duration; absent when
+  // Duration is 0.
+  std::optional<double> AverageBitrate;
+  std::int64_t ProtectedFrames = 0;  // complete frames with a CRC word
   std::optional<TVbrHeader> VbrHeader;
   std::int64_t VbrHeaderFrameLength = 0;
+  // The first audio frame's main_data_begin: bytes of its audio data that
+  // lie before it, in frames before the stream's first.
+  std::int64_t MainDataBegin = 0;
+  // Zero bytes at the end of the stream region.
+  std::int64_t TrailingZeros = 0;
 
   // Problems; 0 where there is none.
   std::int64_t TruncatedFrame = 0;  // bytes the last frame misses

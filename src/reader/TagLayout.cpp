@@ -7,12 +7,13 @@
 #include <string_view>
 
 #include "reader/Id3v2Header.h"
+#include "reader/Id3v2UserText.h"
 
 namespace kestrix {
 
 namespace {
 
-constexpr std::array<const char*, 3> TrailingTagNames = {"id3v1", "apev2", "lyrics3"};
+constexpr std::array<const char*, 4> TagFormatNames = {"id3v2", "id3v1", "apev2", "lyrics3"};
 
 // ID3v1: "TAG" at 128 bytes before the end.
 constexpr std::int64_t Id3v1Size = 128;
@@ -43,6 +44,8 @@ constexpr std::string_view LyricsBeginMagic = "LYRICSBEGIN";
 constexpr std::string_view LyricsEndMagic = "LYRICS200";
 constexpr std::int64_t LyricsSizeDigits = 6;
 constexpr std::int64_t LyricsTrailerSize = LyricsSizeDigits + 9;
+
+constexpr auto Id3v2HeaderSize = static_cast<std::int64_t>(TId3v2Header::Size);
 
 // Enough of a file's end to see each trailing tag's mark.
 constexpr std::int64_t TailSize = Id3v1Size;
@@ -145,18 +148,21 @@ class TTrailingTagFinder {
         return;
       }
       std::int64_t length = Id3v1();
-      TTrailingTagKind kind = TTrailingTagKind::Id3v1;
+      TTagFormat format = TTagFormat::Id3v1;
       if (length == 0 && (length = Apev2()) != 0) {
-        kind = TTrailingTagKind::Apev2;
+        format = TTagFormat::Apev2;
       }
       if (length == 0 && (length = Lyrics3()) != 0) {
-        kind = TTrailingTagKind::Lyrics3;
+        format = TTagFormat::Lyrics3;
+      }
+      if (length == 0 && (length = Id3v2()) != 0) {
+        format = TTagFormat::Id3v2;
       }
       if (length == 0) {
         return;
       }
       region.End -= length;
-      Layout.Trailing.insert(Layout.Trailing.begin(), {kind, {region.End, region.End + length}});
+      Layout.Trailing.insert(Layout.Trailing.begin(), {format, {region.End, region.End + length}});
     }
   }
 
@@ -217,35 +223,115 @@ class TTrailingTagFinder {
     return length;
   }
 
+  // An ID3v2 tag found by its footer, whose header agrees.
+  std::int64_t Id3v2() {
+    if (Filled < TId3v2Header::FooterSize) {
+      return 0;
+    }
+    const std::int64_t length = TId3v2Header(Last(TId3v2Header::FooterSize)).TagLengthFromFooter();
+    if (length == 0 || length > Room()) {
+      return 0;
+    }
+    std::array<std::uint8_t, TId3v2Header::Size> header{};
+    if (ReadAt(Stream, Layout.StreamRegion.End - length, header.data(), Id3v2HeaderSize) <
+            Id3v2HeaderSize ||
+        TId3v2Header(header.data()).TagLength() != length) {
+      return 0;
+    }
+    return length;
+  }
+
   platform::TStream& Stream;
   TTagLayout& Layout;
   std::array<std::uint8_t, TailSize> Tail{};
   std::int64_t Filled = 0;
 };
 
+// The length of an APEv2 tag that starts with its header at Bytes (32
+// bytes), or 0.
+std::int64_t LeadingApev2Length(const std::uint8_t* Bytes) {
+  const std::uint32_t flags = LittleEndian(Bytes + ApeFlagsIndex);
+  const std::int64_t size = LittleEndian(Bytes + ApeSizeIndex);
+  if (!HasMagic(Bytes, ApeMagic) || (flags & ApeIsHeaderFlag) == 0 || size < ApeFooterSize) {
+    return 0;
+  }
+  return ApeFooterSize + size;
+}
+
+// The ID3v2 and APEv2 tags from offset 0 on, one after the other; gives
+// where the stream region begins.
+std::int64_t FindLeadingTags(platform::TStream& Stream, std::int64_t Size, TTagLayout& Layout) {
+  std::int64_t begin = 0;
+  std::array<std::uint8_t, ApeFooterSize> header{};
+  for (;;) {
+    const std::int64_t got =
+        ReadAt(Stream, begin, header.data(), std::min(ApeFooterSize, Size - begin));
+    std::int64_t length = 0;
+    TTagFormat format = TTagFormat::Id3v2;
+    if (got >= Id3v2HeaderSize) {
+      length = TId3v2Header(header.data()).TagLength();
+    }
+    if (length == 0 && got == ApeFooterSize && (length = LeadingApev2Length(header.data())) != 0) {
+      format = TTagFormat::Apev2;
+      // An APEv2 tag past the end is no tag.
+      if (begin + length > Size) {
+        return begin;
+      }
+    }
+    if (length == 0) {
+      return begin;
+    }
+    Layout.Leading.push_back({format, {begin, std::min(begin + length, Size)}});
+    if (format == TTagFormat::Id3v2) {
+      ++Layout.Id3v2;
+    }
+    if (begin + length > Size) {
+      Layout.TruncatedTag = begin + length - Size;
+      return Size;
+    }
+    begin += length;
+  }
+}
+
+// MP3Gain's undo record in an ID3v2 tag, the leading ones first.
+std::optional<std::string> FindUndoFrame(platform::TStream& Stream, const TTagLayout& Layout) {
+  for (const std::vector<TTagPlace>* tags : {&Layout.Leading, &Layout.Trailing}) {
+    for (const TTagPlace& tag : *tags) {
+      if (tag.Format != TTagFormat::Id3v2) {
+        continue;
+      }
+      if (auto text = FindUserText(Stream, tag.Bytes, MP3GainUndoKey)) {
+        return text;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-const char* TrailingTagName(TTrailingTagKind Kind) {
-  return TrailingTagNames[static_cast<std::size_t>(Kind)];
+const char* TagFormatName(TTagFormat Format) {
+  return TagFormatNames[static_cast<std::size_t>(Format)];
 }
 
 TTagLayout ReadTagLayout(platform::TStream& Stream, std::int64_t FileSize) {
   TTagLayout layout;
   const std::int64_t size = std::max<std::int64_t>(FileSize, 0);
-  std::int64_t begin = 0;
-  constexpr auto HeaderSize = static_cast<std::int64_t>(TId3v2Header::Size);
-  std::array<std::uint8_t, TId3v2Header::Size> header{};
-  while (size - begin >= HeaderSize &&
-         ReadAt(Stream, begin, header.data(), HeaderSize) == HeaderSize) {
-    const std::int64_t length = TId3v2Header(header.data()).TagLength();
-    if (length == 0) {
-      break;
-    }
-    begin = std::min(begin + length, size);
-    ++layout.Id3v2;
-  }
+  const std::int64_t begin = FindLeadingTags(Stream, size, layout);
+  // Beyond a tag cut short the trailing tags are still looked for, behind
+  // its header.
   layout.StreamRegion = {begin, size};
+  if (layout.TruncatedTag > 0) {
+    layout.StreamRegion.Begin = layout.Leading.back().Bytes.Begin + Id3v2HeaderSize;
+  }
   TTrailingTagFinder(Stream, layout).Run();
+  if (layout.TruncatedTag > 0) {
+    layout.StreamRegion.Begin = layout.StreamRegion.End;
+  }
+  // An APEv2 item wins over an ID3v2 frame.
+  if (!layout.MP3GainUndo) {
+    layout.MP3GainUndo = FindUndoFrame(Stream, layout);
+  }
   return layout;
 }
 

@@ -8,8 +8,8 @@
 namespace kestrix::test {
 namespace {
 
-// lame_tag, the stream's facts, id3v2 and trailing.
-constexpr std::size_t Facts = 17;
+// lame_tag, the stream's facts, id3v2, trailing and leading.
+constexpr std::size_t Facts = 18;
 
 TEST(CsvRecord, QuotesOnlyWhatNeedsIt) {
   EXPECT_EQ(CsvRecord({"a", "", "b c"}), "a,,b c");
@@ -30,10 +30,11 @@ TEST(CsvHeader, NamesTheColumnsInReportOrder) {
   EXPECT_EQ(header[4], "first_frame");
   EXPECT_EQ(header[18], "id3v2");
   EXPECT_EQ(header[19], "trailing");
-  EXPECT_EQ(header[20], "tag_revision");
-  EXPECT_EQ(header[48], "actual_infotag_crc");
-  EXPECT_EQ(header[49], "preset_guess");
-  EXPECT_EQ(header[50], "error");
+  EXPECT_EQ(header[20], "leading");
+  EXPECT_EQ(header[21], "tag_revision");
+  EXPECT_EQ(header[49], "actual_infotag_crc");
+  EXPECT_EQ(header[50], "preset_guess");
+  EXPECT_EQ(header[51], "error");
 }
 
 class CsvRowTest : public ::testing::Test {
@@ -62,9 +63,9 @@ TEST_F(CsvRowTest, BadFileListsItsProblems) {
   EXPECT_EQ(row[1], "bad");
   EXPECT_EQ(row[2], "tag_crc;music_crc;truncated;truncated_frame");
   EXPECT_EQ(row[3], "true");
-  EXPECT_EQ(row[20], "0");
-  EXPECT_EQ(row[49], "");  // no guess
-  EXPECT_EQ(row[50], "");  // no error
+  EXPECT_EQ(row[21], "0");
+  EXPECT_EQ(row[50], "");  // no guess
+  EXPECT_EQ(row[51], "");  // no error
 }
 
 TEST_F(CsvRowTest, FileWithoutTagHasOnlyItsVerdict) {

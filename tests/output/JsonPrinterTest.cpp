@@ -109,6 +109,17 @@ TEST_F(JsonFileTest, DamageIsNamed) {
   EXPECT_EQ(object["values"]["file_size"], 1500);
 }
 
+TEST_F(JsonFileTest, DetailsOfAFileCutAtBothEnds) {
+  TFrameSpec needsMore;
+  needsMore.MainDataBegin = 495;
+  const json object =
+      Object(Join({Filled(5000, 0), Frame(needsMore), Frames(TFrameSpec(), 10), Filled(4096, 0)}));
+  EXPECT_EQ(object["problems"],
+            json({"start_lost", "unwritten_end", "starts_mid_stream", "junk_before"}));
+  EXPECT_EQ(object["details"], json::parse(R"({"unwritten_end": {"bytes": 4096},
+      "starts_mid_stream": {"bytes": 495}, "junk_before": {"bytes": 5000}})"));
+}
+
 TEST_F(JsonFileTest, FilesWithoutATag) {
   TTagFileBuilder old;
   old.FixCRCs = false;
@@ -123,7 +134,8 @@ TEST_F(JsonFileTest, FilesWithoutATag) {
   const json none = Object({'x'});
   EXPECT_EQ(none["verdict"], "not_mp3");
   EXPECT_EQ(none["stream"], nullptr);
-  EXPECT_EQ(none["tags"], json({{"id3v2", 0}, {"trailing", json::array()}}));
+  EXPECT_EQ(none["tags"],
+            json({{"id3v2", 0}, {"trailing", json::array()}, {"leading", json::array()}}));
   EXPECT_EQ(none["fields"], json::object());
   EXPECT_EQ(none["values"], json({{"file_size", 1}}));
 }

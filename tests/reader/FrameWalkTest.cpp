@@ -31,7 +31,8 @@ std::string Summary(const TStreamFacts& F) {
       F.LostSync.FirstOffset);
   add(F.MixedStream, "mixed");
   add(F.JunkBefore != 0, "junk before", F.JunkBefore);
-  add(F.JunkAfter != 0, "junk after", F.JunkAfter);
+  add(F.JunkAfter != 0, "junk after", F.JunkAfter, "zeros", F.TrailingZeros);
+  add(F.MainDataBegin != 0, "main data begin", F.MainDataBegin);
   return s.str();
 }
 
@@ -91,6 +92,16 @@ const TFrameSpec FreePadded = Free.With(&TFrameSpec::Padding);
 const TFrameSpec Low = TFrameSpec().Set(TVersion::MPEG2, 8, 0);  // 64 kbit/s, 22.05 kHz: 208 bytes
 const TFrameSpec Lowest = TFrameSpec().Set(TVersion::MPEG25, 4, 2).With(&TFrameSpec::Mono);  // 288
 const TFrameSpec Faster = TFrameSpec().Set(TVersion::MPEG1, 10, 0);  // 160 kbit/s: 522 bytes
+const TFrameSpec MidStream = [] {
+  TFrameSpec plan = Protected;
+  plan.MainDataBegin = 464;
+  return plan;
+}();
+const TFrameSpec MidStreamLow = [] {
+  TFrameSpec plan = Low;
+  plan.MainDataBegin = 200;
+  return plan;
+}();
 
 TEST(FrameWalkTest, EveryRuleAtItsEdges) {
   const struct {
@@ -120,6 +131,29 @@ TEST(FrameWalkTest, EveryRuleAtItsEdges) {
       {"three frames and a cut fourth", Join({Frames(Plain, 3), Cut(Frame(Plain), 100)}),
        "at 0: 3 frames, 1351 bytes truncated 317"},
       {"a first frame cut short", Cut(Frame(Plain), 300), "not_mp3"},
+      {"one frame and a cut second", Join({Frame(Plain), Cut(Frame(Plain), 100)}),
+       "at 0: 1 frames, 517 bytes truncated 317"},
+      {"two frames and a cut third, behind an ID3v2 tag",
+       Join({Id3v2Tag(30), Frames(Free, 2), Cut(Frame(Free), 5)}),
+       "at 40: 2 frames, 1205 bytes free truncated 595"},
+      {"one frame and a cut second, not at the start",
+       Join({Filled(1), Frame(Plain), Cut(Frame(Plain), 100)}), "not_mp3"},
+      {"one frame and a cut second of another stream", Join({Frame(Plain), Cut(Frame(Low), 100)}),
+       "not_mp3"},
+      {"a VBR header frame, then junk",
+       Join({VbrFrame(Plain, {"Xing", 10, {}, {}, false}), Filled(500, 0)}),
+       "at 0: 0 frames, 417 bytes Xing header junk after 500 zeros 869"},
+      {"a VBR header frame cut short", Cut(VbrFrame(Plain, {"Info", 10, {}, {}, true}), 200),
+       "at 0: 0 frames, 200 bytes truncated 217"},
+      {"a VBR header frame after junk",
+       Join({Filled(7), VbrFrame(Plain, {"Xing", 1, {}, {}, false}), Filled(20)}), "not_mp3"},
+      {"the first audio frame takes data from before it",
+       Join({VbrFrame(Plain, {"Xing", 3, {}, {}, false}), Frame(MidStream), Frames(Plain, 2)}),
+       "at 0: 3 frames, 1668 bytes Xing header protected 1 main data begin 464"},
+      {"the same in MPEG-2", Join({Frame(MidStreamLow), Frames(Low, 4)}),
+       "at 0: 5 frames, 1040 bytes main data begin 200"},
+      {"zeros behind other junk", Join({Frames(Plain, 5), Filled(100), Filled(50, 0)}),
+       "at 0: 5 frames, 2085 bytes junk after 150 zeros 50"},
       {"truncated last frame", Join({Frames(Plain, 10), Cut(Frame(Plain), 200)}),
        "at 0: 10 frames, 4370 bytes truncated 217"},
       {"cut after two header bytes", Join({Frames(Plain, 10), Cut(Frame(Plain), 2)}),
@@ -127,11 +161,11 @@ TEST(FrameWalkTest, EveryRuleAtItsEdges) {
       {"cut after three header bytes", Join({Frames(Plain, 10), Cut(Frame(Padded), 3)}),
        "at 0: 10 frames, 4173 bytes truncated 415"},
       {"two bytes of another version", Join({Frames(Plain, 10), TBytes{0xFF, 0xF3}}),
-       "at 0: 10 frames, 4170 bytes junk after 2"},
+       "at 0: 10 frames, 4170 bytes junk after 2 zeros 0"},
       {"three bytes with bitrate index 15", Join({Frames(Plain, 10), TBytes{0xFF, 0xFB, 0xF0}}),
-       "at 0: 10 frames, 4170 bytes junk after 3"},
+       "at 0: 10 frames, 4170 bytes junk after 3 zeros 0"},
       {"junk after", Join({Frames(Plain, 5), Filled(3000, 0xFF)}),
-       "at 0: 5 frames, 2085 bytes junk after 3000"},
+       "at 0: 5 frames, 2085 bytes junk after 3000 zeros 0"},
       {"lost sync twice",
        Join({Frames(Plain, 5), Filled(100), Frames(Plain, 5), Filled(50, 0xFF), Frames(Plain, 5)}),
        "at 0: 15 frames, 6405 bytes lost 2 150 at 2085"},
@@ -175,6 +209,16 @@ TEST(FrameWalkTest, FactsOfASplice) {
   const double duration = 5 * 1152 / 44100.0 + 5 * 576 / 22050.0;
   EXPECT_DOUBLE_EQ(duration, facts.Duration);
   EXPECT_DOUBLE_EQ(8 * 3125 / duration / 1000, facts.AverageBitrate.value_or(0));
+}
+
+// The average bitrate is the complete audio frames' bytes over their time.
+TEST(FrameWalkTest, AverageBitrateOfTheAudioFramesOnly) {
+  const TBytes file =
+      Join({VbrFrame(Faster, {"Xing", 4, {}, {}, false}), Frames(Plain, 4), Cut(Frame(Plain), 99)});
+  TFrameWalk walk({0, static_cast<std::int64_t>(file.size())});
+  walk.Take(0, file.data(), file.size());
+  walk.Finish(static_cast<std::int64_t>(file.size()));
+  EXPECT_DOUBLE_EQ(8 * 4 * 417 / (4 * 1152 / 44100.0) / 1000, *walk.Facts().AverageBitrate);
 }
 
 TEST(FrameWalkTest, TellsEachFrameWithItsSideInformation) {

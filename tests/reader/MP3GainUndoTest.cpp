@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "reader/CRC16.h"
+#include "reader/MP3GainSearch.h"
 #include "support/StreamBuilder.h"
 
 namespace kestrix::test {
@@ -119,6 +120,76 @@ TEST(MP3GainUndoTest, UndoneMusicCRCInTheSamePass) {
     };
     ASSERT_NE(crcOf(gained.Before), music.Value());
     EXPECT_EQ(crcOf(gained.Before), undo.UndoneCRC(music.Value(), end)) << c.Range.Begin;
+  }
+}
+
+// Hands every frame to each listener.
+class TFanOut final : public TFrameListener {
+ public:
+  void OnFrame(const TFrameEvent& Frame) override {
+    for (TFrameListener* listener : Listeners) {
+      listener->OnFrame(Frame);
+    }
+  }
+  std::vector<TFrameListener*> Listeners;
+};
+
+// The search's undo of every change agrees with the undo record's, whatever
+// the range's ends cut, across a gap too far for a record and a second kind
+// of frame, with the fold running as the buffer fills and only at the end.
+TEST(MP3GainSearchTest, EveryChangeUndoneAsARecordWouldUndoIt) {
+  const TFrameSpec low = TFrameSpec().Set(TVersion::MPEG2, 8, 0).With(&TFrameSpec::Mono);
+  TFrameSpec edges = TFrameSpec();
+  edges.Gains = {0, 255, 1, 254};
+  const TBytes file = Join({MakeStream(TFrameSpec(), 40, 4, -2).After, Frames(edges, 2),
+                            Filled(70000, 0x21), MakeStream(low, 20, 1, 1).After});
+  const auto size = static_cast<std::int64_t>(file.size());
+  for (const TByteRange range : {TByteRange{573, 417 * 30 + 10}, TByteRange{200, size + 1000}}) {
+    for (const std::size_t buffer : {std::size_t{64}, TMP3GainSearch::DefaultBufferBytes}) {
+      TMemoryStream stream(file);
+      TCRC16Consumer music(range);
+      TMP3GainSearch search(range, buffer);
+      std::vector<TMP3GainUndoCRC> records;
+      for (int change = -MaxUniformChange; change <= MaxUniformChange; ++change) {
+        records.emplace_back(range, TMP3GainSteps{-change, -change, false});
+      }
+      TFanOut all;
+      all.Listeners.push_back(&search);
+      for (TMP3GainUndoCRC& record : records) {
+        all.Listeners.push_back(&record);
+      }
+      TFrameWalk walk({0, size}, &all);
+      RunPass(stream, {&music, &walk});
+      for (int change = -MaxUniformChange; change <= MaxUniformChange; ++change) {
+        EXPECT_EQ(records[static_cast<std::size_t>(change + MaxUniformChange)].UndoneCRC(
+                      music.Value(), music.End()),
+                  search.UndoneCRC(change, music.Value(), music.End()))
+            << change << " in [" << range.Begin << ", " << range.End << "), buffer " << buffer;
+      }
+    }
+  }
+}
+
+TEST(MP3GainSearchTest, FindsTheOneChangeThatRestoresTheCRC) {
+  const TFrameSpec low = TFrameSpec().Set(TVersion::MPEG2, 8, 0).With(&TFrameSpec::Mono);
+  for (const auto& [plan, change] : {std::pair{TFrameSpec(), 3}, std::pair{low, -5}}) {
+    TGainedStream gained = MakeStream(plan, 30, change, change);
+    const TByteRange range{200, static_cast<std::int64_t>(gained.After.size())};
+    const auto crcOf = [&range](const TBytes& Bytes) {
+      return UpdateCRC16(0, Bytes.data() + range.Begin,
+                         static_cast<std::int32_t>(range.End - range.Begin));
+    };
+    for (const bool damaged : {false, true}) {
+      TBytes after = gained.After;
+      after[after.size() - 100] ^= damaged ? 0x01 : 0x00;  // audio data, not a gain
+      TMemoryStream stream(after);
+      TMP3GainSearch search(range);
+      TFrameWalk walk(range, &search);
+      RunPass(stream, {&walk});
+      const std::optional<int> found =
+          search.FindChange(crcOf(after), crcOf(gained.Before), range.End);
+      EXPECT_EQ(damaged ? std::nullopt : std::optional<int>(change), found) << change;
+    }
   }
 }
 

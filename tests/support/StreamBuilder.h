@@ -33,6 +33,7 @@ struct TFrameSpec {
   // global_gain of each granule and channel, in side-information order.
   std::vector<std::uint8_t> Gains;
   std::uint8_t SideInfoFill = 0x5A;  // the other side-information bits
+  unsigned MainDataBegin = 0;        // the first side-information bits
   std::uint8_t DataFill = 0x00;
 
   TFrameSpec& Set(TVersion V, unsigned Bitrate, unsigned SampleRate) {
@@ -97,6 +98,7 @@ inline TBytes Frame(const TFrameSpec& Plan) {
   const bool mpeg1 = Plan.Version == TVersion::MPEG1;
   const std::size_t first = mpeg1 ? (Plan.Mono ? 18 : 20) : (Plan.Mono ? 9 : 10);
   const std::size_t part = mpeg1 ? 59 : 63;
+  PutBits(frame, side * 8, mpeg1 ? 9 : 8, Plan.MainDataBegin);
   for (std::size_t i = 0; i < Plan.Gains.size(); ++i) {
     PutBits(frame, side * 8 + first + i * part + 21, 8, Plan.Gains[i]);
   }
@@ -213,6 +215,71 @@ inline TBytes Lyrics3Tag(const std::string& Text) {
   std::string size = std::to_string(body.size());
   const std::string tag = body + std::string(6 - size.size(), '0') + size + "LYRICS200";
   return TBytes(tag.begin(), tag.end());
+}
+
+// ID3v2's unsynchronisation: a 0x00 behind every 0xFF that a 0x00 or a
+// byte of 0xE0 or more follows, and behind a last 0xFF.
+inline TBytes Unsynchronised(const TBytes& Bytes) {
+  TBytes bytes;
+  for (std::size_t i = 0; i < Bytes.size(); ++i) {
+    bytes.push_back(Bytes[i]);
+    if (Bytes[i] == 0xFF && (i + 1 == Bytes.size() || Bytes[i + 1] == 0 || Bytes[i + 1] >= 0xE0)) {
+      bytes.push_back(0);
+    }
+  }
+  return bytes;
+}
+
+// An ID3v2 frame of Version 3 or 4 (its size synchsafe) with the format
+// flags given.
+inline TBytes Id3v2Frame(int Version, const std::string& Id, const TBytes& Content,
+                         std::uint8_t Flags = 0) {
+  TBytes frame(Id.begin(), Id.end());
+  const auto size = static_cast<std::uint32_t>(Content.size());
+  const int shift = Version == 4 ? 7 : 8;
+  for (int i = 3; i >= 0; --i) {
+    frame.push_back(
+        static_cast<std::uint8_t>((size >> (shift * i)) & (Version == 4 ? 0x7F : 0xFF)));
+  }
+  frame.push_back(0);
+  frame.push_back(Flags);
+  return Join({frame, Content});
+}
+
+// The content of a user text frame in encoding 0 (ISO-8859-1) or 3
+// (UTF-8); in 1 (UTF-16 with a byte-order mark, little-endian here) and 2
+// (UTF-16BE) the ASCII texts as 16-bit units.
+inline TBytes UserTextContent(std::uint8_t Encoding, const std::string& Description,
+                              const std::string& Value) {
+  TBytes bytes = {Encoding};
+  const auto text = [&](const std::string& Text, bool Terminated) {
+    if (Encoding == 1) {
+      bytes.insert(bytes.end(), {0xFF, 0xFE});
+    }
+    for (const char c : Text + (Terminated ? std::string(1, '\0') : std::string())) {
+      if (Encoding == 2) {
+        bytes.push_back(0);
+      }
+      bytes.push_back(static_cast<std::uint8_t>(c));
+      if (Encoding == 1) {
+        bytes.push_back(0);
+      }
+    }
+  };
+  text(Description, true);
+  text(Value, false);
+  return bytes;
+}
+
+// An ID3v2 tag of Version 3 or 4 around frames given as stored, with the
+// header's flags and Padding zero bytes.
+inline TBytes Id3v2TagOf(int Version, std::uint8_t Flags, const TBytes& Frames,
+                         std::size_t Padding = 0) {
+  TBytes tag = Id3v2Tag(static_cast<std::uint32_t>(Frames.size() + Padding));
+  tag[3] = static_cast<std::uint8_t>(Version);
+  tag[5] = Flags;
+  std::copy(Frames.begin(), Frames.end(), tag.begin() + 10);
+  return tag;
 }
 
 inline TBytes Filled(std::size_t Size, std::uint8_t Byte = ' ') {

@@ -156,7 +156,12 @@ TBytes Id3v2Tag(std::uint32_t Size, bool Footer) {
              static_cast<std::uint8_t>((Size >> 14) & 0x7F),
              static_cast<std::uint8_t>((Size >> 7) & 0x7F),
              static_cast<std::uint8_t>(Size & 0x7F)};
-  tag.resize(10 + Size + (Footer ? 10 : 0), 0);
+  const TBytes header = tag;
+  tag.resize(10 + Size, 0);
+  if (Footer) {
+    tag.insert(tag.end(), header.begin(), header.end());
+    std::copy_n("3DI", 3, tag.end() - 10);
+  }
   return tag;
 }
 

@@ -104,7 +104,8 @@ struct TTagFileBuilder {
 // the report ends with a guess block.
 TTagFileBuilder ExtremeTag();
 
-// ID3v2 header of 10 bytes announcing Size bytes (synchsafe), then Size zero bytes.
+// ID3v2.4 header of 10 bytes announcing Size bytes (synchsafe), then Size zero
+// bytes, then with Footer its footer ("3DI").
 TBytes Id3v2Tag(std::uint32_t Size, bool Footer = false);
 
 }  // namespace kestrix::test
