@@ -111,6 +111,37 @@ TEST(StreamCheck, FilesOfOtherEncodersAndToolsAreJudgedForTheirTrueReason) {
   EXPECT_EQ(byName["vbr-no-tag.mp3"]["lame_tag"], false);
 }
 
+// Files that splitters, repair, gain and tag tools changed on purpose: none
+// is damaged, and each warning names the tool's reason.
+TEST(StreamCheck, FilesChangedByToolsAreWarnedAboutNotBad) {
+  const std::map<std::string, std::pair<std::string, json>> expected = {
+      {"gstreamer-apev2.mp3", {"ok", json::array()}},
+      {"id3v2-appended.mp3", {"ok", json::array()}},
+      {"mp3gain-no-record.mp3", {"warn", {"mp3gain"}}},
+      {"mp3splt-middle.mp3",
+       {"warn", {"header_rewritten", "unverifiable_crc", "starts_mid_stream"}}},
+      {"mp3splt-start.mp3", {"warn", {"header_rewritten", "unverifiable_crc"}}},
+      {"vbrfix-lameinfo.mp3", {"warn", {"header_rewritten", "byte_count"}}},
+      {"vbrfix.mp3", {"warn", {"byte_count"}}},  // vbrfix drops the LAME tag
+  };
+  const std::vector<fs::path> files = Mp3FilesIn(TestDataFolder() / "edited");
+  const std::vector<json> objects = JsonObjects(files);
+  ASSERT_EQ(objects.size(), expected.size());
+  std::map<std::string, json> byName;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string name = files[i].filename().string();
+    byName[name] = objects[i];
+    EXPECT_EQ(objects[i]["verdict"], expected.at(name).first) << name;
+    EXPECT_EQ(objects[i]["problems"], expected.at(name).second) << name;
+  }
+  EXPECT_EQ(byName["mp3gain-no-record.mp3"]["details"]["mp3gain"]["steps"], json({3, 3}));
+  EXPECT_EQ(byName["mp3gain-no-record.mp3"]["details"]["mp3gain"]["record"], false);
+  EXPECT_EQ(byName["mp3splt-start.mp3"]["details"]["unverifiable_crc"]["crcs"], json({"music"}));
+  EXPECT_EQ(byName["mp3splt-middle.mp3"]["details"]["starts_mid_stream"]["bytes"], 490);
+  EXPECT_EQ(byName["gstreamer-apev2.mp3"]["tags"]["leading"], json({"apev2"}));
+  EXPECT_EQ(byName["id3v2-appended.mp3"]["tags"]["trailing"], json({"id3v1", "id3v2"}));
+}
+
 // Offsets of the frames of an intact file that has no free-format frames.
 std::vector<std::size_t> FrameOffsets(const TBytes& File) {
   std::vector<std::size_t> offsets;
