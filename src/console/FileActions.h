@@ -5,6 +5,7 @@
 #include <string>
 
 #include "output/Printer.h"
+#include "platform/FileStream.h"
 
 namespace kestrix {
 
@@ -34,6 +35,9 @@ class TReportAction final : public TFileAction {
   void Fail(const std::u16string& FullName, const std::exception& Error) override;
   // The report passes over such a folder without a word.
   bool FolderFailed(const std::u16string&, const std::string&) override { return false; }
+
+ private:
+  platform::TReadBuffer Buffer;  // every file of the run is read through it
 };
 
 // A judging form: the file is read once by the analysis, then printed.
@@ -50,6 +54,7 @@ class TCheckAction final : public TFileAction {
 
  private:
   std::unique_ptr<TPrinter> Printer;
+  platform::TReadBuffer Buffer;  // every file of the run is read through it
 };
 
 }  // namespace kestrix
