@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# A recursive run over a library of real LAME-encoded files, the report and
-# `--verify` each against `cat` of every file in the library, measured side
-# by side: warm (files in the page cache) and cold (every file evicted
-# before each run). Prints the median times and their ratios, files per
-# second and the peak memory of one run of each.
-#   bash bench/scan.sh [kestrix binary] [library folder] [runs]
+# Two builds side by side over a library of real LAME-encoded files: the
+# report, --verify, --json and --csv of each against `cat` and `xargs -P N
+# cat` of every file in the library, warm (files in the page cache) and
+# cold (every file evicted before each command), interleaved (see
+# compare.sh). Prints the fastest and the median of the runs, each as a
+# ratio to cat, files per second and the peak memory of one run of each.
+#   bash bench/scan.sh OLD NEW [library folder] [warm runs]
+# Cold runs: COLD_RUNS, by default about half the warm ones; thread
+# settings: KESTRIX_JOBS (see compare.sh).
 # The library is made on the first run and kept in the library folder for
 # later runs: 40 MP3 files of about 5 MB in artist*/album*/ folders, and in
 # every album folder what a ripped album keeps beside its tracks (a cover
@@ -12,9 +15,14 @@
 # Needs: lame, ffmpeg.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-exe=${1:-$root/build/bench/src/kestrix}
-lib=${2:-$root/build/bench-library}
-runs=${3:-9}
+if [ $# -lt 2 ]; then
+  echo "usage: bash bench/scan.sh OLD NEW [library folder] [warm runs]" >&2
+  exit 2
+fi
+builds=("$1" "$2")
+lib=${3:-$root/build/bench-library}
+runs=${4:-9}
+cold_runs=${COLD_RUNS:-$(((runs + 1) / 2))}
 
 distinct=8           # encodings of their own; the rest are copies
 copies=5             # 8 x 5 = 40 files
@@ -101,57 +109,7 @@ mapfile -t files < <(find "$lib" -type f | sort)
 mp3s=$(find "$lib" -type f -name '*.mp3' | wc -l)
 bytes=$(cat "${files[@]}" | wc -c)
 echo "library: ${#files[@]} files ($mp3s MP3), $((bytes / 1000000)) MB in $lib"
-echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# Drops the files from the page cache (posix_fadvise DONTNEED, no root needed).
-evict() {
-  local f
-  for f in "${files[@]}"; do
-    dd if="$f" iflag=nocache count=0 status=none
-  done
-}
-warm() { cat "${files[@]}" > /dev/null; }
-
-# Microseconds one command takes.
-elapsed() {
-  local start=$EPOCHREALTIME
-  "$@" > /dev/null
-  local end=$EPOCHREALTIME
-  echo $(((${end/./} - ${start/./})))
-}
-
-median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-
-run_report() { "$exe" --recursive "$lib"; }
-# Exit code 4 (a bad file) is a verdict, not a failure of the run.
-run_verify() { "$exe" --verify -r "$lib" || [ $? -eq 4 ]; }
-run_cat() { cat "${files[@]}"; }
-
-# Runs the three commands in turn, runs times, PREPARE before each run.
-measure() {
-  local prepare=$1 label=$2 r=() v=() c=() i
-  for ((i = 0; i < runs; i++)); do
-    $prepare
-    r+=("$(elapsed run_report)")
-    $prepare
-    v+=("$(elapsed run_verify)")
-    $prepare
-    c+=("$(elapsed run_cat)")
-  done
-  local rm vm cm
-  rm=$(printf '%s\n' "${r[@]}" | median)
-  vm=$(printf '%s\n' "${v[@]}" | median)
-  cm=$(printf '%s\n' "${c[@]}" | median)
-  awk -v l="$label" -v r="$rm" -v v="$vm" -v c="$cm" -v n="${#files[@]}" -v runs="$runs" 'BEGIN {
-    printf "%s: cat %.1f ms; report %.1f ms, ratio %.2f, %.0f files/s; verify %.1f ms, ratio %.2f, %.0f files/s (medians of %d)\n",
-      l, c / 1000, r / 1000, r / c, n / (r / 1e6), v / 1000, v / c, n / (v / 1e6), runs }'
-}
-
-# The verdict counts once, so a library that is not what it should be shows.
-echo "verdicts: $("$exe" --utf8 --verify -r "$lib" | tail -1)"
-warm
-measure warm "warm"
-measure evict "cold"
-warm
-/usr/bin/time -f "peak memory, report: %M KB" "$exe" --recursive "$lib" 2>&1 > /dev/null | tail -1
-/usr/bin/time -f "peak memory, verify: %M KB" "$exe" --verify -r "$lib" 2>&1 > /dev/null | tail -1
+# shellcheck source=bench/compare.sh
+source "$root/bench/compare.sh"
+compare "$runs" "$cold_runs"

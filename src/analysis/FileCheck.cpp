@@ -29,7 +29,7 @@ std::int64_t SamplesOf(const TStreamFacts& Stream, const TBasicKestrixReader& Re
 
 }  // namespace
 
-TFileCheck CheckStream(platform::TStream& Stream) {
+TFileCheck CheckStream(platform::TStream& Stream, platform::TReadBuffer& Buffer) {
   bool tagFound = false;
   TDescriptiveKestrixReader reader(Stream, false, tagFound, CLocaleSeparators());
   TBasicKestrixReader& raw = reader.GetBasicReader();
@@ -53,7 +53,7 @@ TFileCheck CheckStream(platform::TStream& Stream) {
     listener = &search.emplace(raw.MusicCRCRange());
   }
   TFrameWalk walk(check.Tags.StreamRegion, listener);
-  RunPass(Stream, {&tagCRC, &musicCRC, &walk});
+  RunPass(Stream, Buffer, {&tagCRC, &musicCRC, &walk});
   raw.SetActualCRCs(tagCRC.Value(), musicCRC.Value());
 
   check.Stream = walk.Facts();
@@ -74,12 +74,22 @@ TFileCheck CheckStream(platform::TStream& Stream) {
   return check;
 }
 
-TFileCheck CheckFile(const std::u16string& FileName) {
+TFileCheck CheckFile(const std::u16string& FileName, platform::TReadBuffer& Buffer) {
   platform::TFileStream stream;
   if (!stream.Open(FileName)) {
     return FailedCheck(CannotOpenMessage(FileName));
   }
-  return CheckStream(stream);
+  return CheckStream(stream, Buffer);
+}
+
+TFileCheck CheckFile(const std::u16string& FileName) {
+  platform::TReadBuffer buffer;
+  return CheckFile(FileName, buffer);
+}
+
+TFileCheck CheckStream(platform::TStream& Stream) {
+  platform::TReadBuffer buffer;
+  return CheckStream(Stream, buffer);
 }
 
 TFileCheck FailedCheck(const std::string& Message) {

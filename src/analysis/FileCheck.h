@@ -28,10 +28,13 @@ struct TFileCheck {
   bool HasLameTag() const { return Tag.Kind == TTagKind::Tag; }
 };
 
-// Opens the file, reads it once and judges it; never raises for a file
-// that cannot be opened.
-TFileCheck CheckFile(const std::u16string& FileName);
+// Opens the file, reads it once through the caller's buffer and judges it;
+// never raises for a file that cannot be opened.
+TFileCheck CheckFile(const std::u16string& FileName, platform::TReadBuffer& Buffer);
 // The same for bytes from a stream the caller has opened.
+TFileCheck CheckStream(platform::TStream& Stream, platform::TReadBuffer& Buffer);
+// The same through a buffer of their own, for a file checked alone.
+TFileCheck CheckFile(const std::u16string& FileName);
 TFileCheck CheckStream(platform::TStream& Stream);
 // A file (or a folder of the walk) whose reading failed with Message.
 TFileCheck FailedCheck(const std::string& Message);

@@ -7,7 +7,7 @@ namespace kestrix {
 
 bool TReportAction::Process(const std::u16string& FullName) {
   Output.WriteLine(FullName);
-  PrintReport(Output, FullName);
+  PrintReport(Output, FullName, Buffer);
   Output.WriteLine();
   return true;
 }
@@ -18,7 +18,7 @@ void TReportAction::Fail(const std::u16string&, const std::exception& Error) {
 }
 
 bool TCheckAction::Process(const std::u16string& FullName) {
-  const TFileCheck check = CheckFile(FullName);
+  const TFileCheck check = CheckFile(FullName, Buffer);
   Printer->PrintFile(FullName, check);
   return check.Verdict.Kind != TVerdictKind::Error;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "output/Printer.h"
+#include "platform/FileStream.h"
 #include "text/WideWriter.h"
 
 namespace kestrix {
@@ -39,6 +40,7 @@ class TReportAction final : public TFileAction {
 
  private:
   TTextWriter& Output;
+  platform::TReadBuffer Buffer;  // every file of the run is read through it
 };
 
 // A judging form: the file is read once by the analysis, then printed.
@@ -55,6 +57,7 @@ class TCheckAction final : public TFileAction {
 
  private:
   std::unique_ptr<TPrinter> Printer;
+  platform::TReadBuffer Buffer;  // every file of the run is read through it
 };
 
 }  // namespace kestrix

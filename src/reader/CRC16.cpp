@@ -1,5 +1,7 @@
 #include "reader/CRC16.h"
 
+#include <algorithm>
+
 #include "reader/CRC16Clmul.h"
 
 namespace kestrix {
@@ -110,7 +112,10 @@ class TCRC16Sink final : public platform::TBlockSink {
 
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count) {
   TCRC16Sink sink;
-  Stream.ReadBlocks(Count, CRCBufferSize, sink);
+  // Sized for the region: a tag's CRC covers less than a frame.
+  platform::TReadBuffer buffer(static_cast<std::size_t>(std::clamp<std::int64_t>(
+      Count, 1, static_cast<std::int64_t>(platform::TReadBuffer::DefaultSize))));
+  Stream.ReadBlocks(Count, buffer, sink);
   return sink.CRC;
 }
 

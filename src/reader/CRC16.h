@@ -11,8 +11,6 @@
 // the checksum of both CRC fields of the LAME tag.
 namespace kestrix {
 
-inline constexpr std::int64_t CRCBufferSize = 4096;
-
 extern const std::array<std::uint16_t, 256> CRC16Table;
 
 // A routine that adds Length bytes at Data to the running value CRC. Every
@@ -30,8 +28,9 @@ TCRC16Kernel BestCRC16Kernel();
 // of 0 or less leaves it unchanged.
 std::uint16_t UpdateCRC16(std::uint16_t CRC, const std::uint8_t* Data, std::int32_t Length);
 
-// CRC of up to Count bytes read from the stream's current position; stops
-// early at the end of the stream. A Count of 0 or less reads nothing.
+// CRC of up to Count bytes read from the stream's current position, through
+// a buffer of its own; stops early at the end of the stream. A Count of 0
+// or less reads nothing.
 std::uint16_t StreamCRC16(platform::TStream& Stream, std::int64_t Count);
 
 // The CRC of a byte range, from 0, as the pass delivers it; covers what

@@ -36,7 +36,7 @@ class TDispatch final : public platform::TBlockSink {
 
 // The stretches to read: the ranges, joined where they overlap or lie
 // less than a block apart.
-std::vector<TByteRange> Stretches(std::vector<TByteRange> Ranges) {
+std::vector<TByteRange> Stretches(std::vector<TByteRange> Ranges, std::int64_t BlockSize) {
   Ranges.erase(std::remove_if(Ranges.begin(), Ranges.end(),
                               [](const TByteRange& Range) { return Range.IsEmpty(); }),
                Ranges.end());
@@ -44,7 +44,7 @@ std::vector<TByteRange> Stretches(std::vector<TByteRange> Ranges) {
             [](const TByteRange& A, const TByteRange& B) { return A.Begin < B.Begin; });
   std::vector<TByteRange> stretches;
   for (const TByteRange& range : Ranges) {
-    if (!stretches.empty() && range.Begin <= stretches.back().End + PassBlockSize) {
+    if (!stretches.empty() && range.Begin <= stretches.back().End + BlockSize) {
       stretches.back().End = std::max(stretches.back().End, range.End);
     } else {
       stretches.push_back(range);
@@ -55,7 +55,8 @@ std::vector<TByteRange> Stretches(std::vector<TByteRange> Ranges) {
 
 }  // namespace
 
-void RunPass(platform::TStream& Stream, const std::vector<TPassConsumer*>& Consumers) {
+void RunPass(platform::TStream& Stream, platform::TReadBuffer& Buffer,
+             const std::vector<TPassConsumer*>& Consumers) {
   std::vector<TByteRange> ranges;
   for (const TPassConsumer* consumer : Consumers) {
     TByteRange range = consumer->Range();
@@ -64,13 +65,13 @@ void RunPass(platform::TStream& Stream, const std::vector<TPassConsumer*>& Consu
   }
   // Where the file ended, when it ended inside a stretch.
   std::int64_t fileEnd = -1;
-  for (const TByteRange& stretch : Stretches(ranges)) {
+  for (const TByteRange& stretch : Stretches(ranges, Buffer.Size())) {
     if (fileEnd >= 0) {
       break;
     }
     TDispatch dispatch(stretch.Begin, Consumers, ranges);
     Stream.Seek(stretch.Begin);
-    Stream.ReadBlocks(stretch.End - stretch.Begin, PassBlockSize, dispatch);
+    Stream.ReadBlocks(stretch.End - stretch.Begin, Buffer, dispatch);
     if (dispatch.Reached() < stretch.End) {
       fileEnd = dispatch.Reached();
     }
@@ -82,6 +83,11 @@ void RunPass(platform::TStream& Stream, const std::vector<TPassConsumer*>& Consu
     }
     Consumers[i]->Finish(end);
   }
+}
+
+void RunPass(platform::TStream& Stream, const std::vector<TPassConsumer*>& Consumers) {
+  platform::TReadBuffer buffer;
+  RunPass(Stream, buffer, Consumers);
 }
 
 }  // namespace kestrix

@@ -31,13 +31,13 @@ class TPassConsumer {
   virtual void Finish(std::int64_t End) { static_cast<void>(End); }
 };
 
-// Bytes per block of the pass.
-inline constexpr std::int64_t PassBlockSize = std::int64_t{128} << 10;
-
-// Reads what the consumers' ranges cover once, in file order, in large
-// blocks, and hands every consumer the part of each block in its range.
-// Ranges that lie far apart are read apart, so the bytes between them are
-// not read at all.
+// Reads what the consumers' ranges cover once, in file order, a block of
+// the buffer's size at a time, and hands every consumer the part of each
+// block in its range. Ranges that lie more than a block apart are read
+// apart, so the bytes between them are not read at all.
+void RunPass(platform::TStream& Stream, platform::TReadBuffer& Buffer,
+             const std::vector<TPassConsumer*>& Consumers);
+// The same through a buffer of its own, for a pass that has none at hand.
 void RunPass(platform::TStream& Stream, const std::vector<TPassConsumer*>& Consumers);
 
 }  // namespace kestrix

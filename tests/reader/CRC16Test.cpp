@@ -87,10 +87,10 @@ TEST(UpdateCRC16Test, RunningValueContinues) {
 // --- StreamCRC16 -------------------------------------------------------------------
 
 TEST(StreamCRC16Test, ReadsInBufferSizedChunks) {
-  const TBytes bytes = Noise(12000);
+  const TBytes bytes = Noise(300000);
   TMemoryStream stream(bytes);
-  EXPECT_EQ(CRCOf(TBytes(bytes.begin(), bytes.begin() + 10000)), StreamCRC16(stream, 10000));
-  EXPECT_EQ((std::vector<std::int64_t>{4096, 4096, 1808, 0}), stream.Requests);
+  EXPECT_EQ(CRCOf(TBytes(bytes.begin(), bytes.begin() + 290000)), StreamCRC16(stream, 290000));
+  EXPECT_EQ((std::vector<std::int64_t>{131072, 131072, 27856, 0}), stream.Requests);
 }
 
 TEST(StreamCRC16Test, ShortReadsGiveTheSameValue) {

@@ -1,14 +1,15 @@
 // A file that another process truncates, removes or replaces while the
-// reader has it open: the reader goes on with what the open file holds and
-// never fails.
+// check has it open: the reads go on with what the open file holds, end at
+// its new end, and the verdict tells what was there.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
+#include "analysis/FileCheck.h"
 #include "platform/FileStream.h"
-#include "reader/BasicKestrixReader.h"
 #include "reader/CRC16.h"
+#include "support/StreamBuilder.h"
 #include "support/TestFiles.h"
 
 namespace kestrix::test {
@@ -16,8 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A real file stream that runs Change once, as the first read at or past
-// Trigger begins: the moment another process would step in.
+// A real file stream that runs Change once, before the first read that
+// begins at or past Trigger: the moment another process would step in.
+// Blocks are read by the file itself, so a change lands between two of
+// its reads.
 class TChangingStream final : public platform::TStream {
  public:
   TChangingStream(std::int64_t Trigger, std::function<void()> Change)
@@ -30,17 +33,43 @@ class TChangingStream final : public platform::TStream {
     File.Seek(NewPosition);
   }
   std::int64_t Read(void* Buffer, std::int64_t Count) override {
-    if (Change && Position >= Trigger) {
-      Change();
-      Change = nullptr;
-    }
+    Reading();
     const std::int64_t got = File.Read(Buffer, Count);
     Position += got;
     return got;
   }
   std::int64_t Size() override { return File.Size(); }
+  void ReadBlocks(std::int64_t Count, platform::TReadBuffer& Buffer,
+                  platform::TBlockSink& Sink) override {
+    Reading();
+    TWatchedSink watched(*this, Sink);
+    File.ReadBlocks(Count, Buffer, watched);
+  }
 
  private:
+  // Counts what a block read delivers, and steps in before the next block.
+  class TWatchedSink final : public platform::TBlockSink {
+   public:
+    TWatchedSink(TChangingStream& Stream, platform::TBlockSink& Sink)
+        : Stream(Stream), Sink(Sink) {}
+    void Take(const std::uint8_t* Data, std::size_t Size) override {
+      Sink.Take(Data, Size);
+      Stream.Position += static_cast<std::int64_t>(Size);
+      Stream.Reading();
+    }
+
+   private:
+    TChangingStream& Stream;
+    platform::TBlockSink& Sink;
+  };
+
+  void Reading() {
+    if (Change && Position >= Trigger) {
+      Change();
+      Change = nullptr;
+    }
+  }
+
   std::int64_t Trigger;
   std::function<void()> Change;
   std::int64_t Position = 0;
@@ -48,15 +77,16 @@ class TChangingStream final : public platform::TStream {
 
 constexpr std::int64_t MusicStart = 36 + 156;  // behind the tag of the default frame
 constexpr std::int64_t CutAt = MusicStart + 5000;
+// Small blocks, so that the file changes halfway through the music.
+constexpr std::size_t Block = 4096;
 
 class ChangingFileTest : public ::testing::Test {
  protected:
   ChangingFileTest() {
     TTagFileBuilder builder;
-    builder.Music = TBytes(20000, 0x3C);
-    for (std::size_t i = 0; i < builder.Music.size(); i += 7) {
-      builder.Music[i] = static_cast<std::uint8_t>(i);
-    }
+    TFrameSpec frame;
+    frame.DataFill = 0x3C;
+    builder.Music = Frames(frame, 48);
     Bytes = builder.Build();
     Path = Folder.Write("changing.mp3", Bytes);
   }
@@ -65,37 +95,35 @@ class ChangingFileTest : public ::testing::Test {
     return UpdateCRC16(0, Bytes.data() + MusicStart, static_cast<std::int32_t>(End - MusicStart));
   }
 
-  // Reads the file while Change happens at the given position.
-  TBasicKestrixReader ReadWhile(std::int64_t Trigger, std::function<void()> Change,
-                                bool& TagFound) {
+  // Checks the file while Change happens at the given position.
+  TFileCheck CheckWhile(std::int64_t Trigger, std::function<void()> Change) {
     TChangingStream stream(Trigger, std::move(Change));
     EXPECT_TRUE(stream.File.Open(ToU16(Path)));
-    return TBasicKestrixReader(stream, true, TagFound);
+    return CheckStream(stream, Buffer);
   }
 
   TTempFolder Folder;
   TBytes Bytes;
   fs::path Path;
+  platform::TReadBuffer Buffer{Block};
 };
 
-TEST_F(ChangingFileTest, TruncatedDuringTheMusicCRC) {
-  bool found = false;
-  // The second read of the music then finds the file shorter.
-  const auto reader = ReadWhile(
-      MusicStart + 1, [&] { fs::resize_file(Path, CutAt); }, found);
-  EXPECT_TRUE(found);
-  EXPECT_EQ(reader.GetActualInfoTagCRC(), reader.GetInfoTagCRC());
-  // The CRC covers what was there when the reads came.
-  EXPECT_EQ(reader.GetActualMusicCRC(), CRCOfMusicUpTo(CutAt));
-  EXPECT_NE(reader.GetActualMusicCRC(), reader.GetMusicCRC());
+TEST_F(ChangingFileTest, TruncatedDuringThePass) {
+  // The pass's second block then finds the file shorter.
+  const TFileCheck check = CheckWhile(MusicStart + 1, [&] { fs::resize_file(Path, CutAt); });
+  EXPECT_TRUE(check.HasLameTag());
+  EXPECT_EQ(check.Verdict.ActualTagCRC, check.Verdict.StoredTagCRC);
+  // The CRC covers what was there when the reads came, and says so.
+  EXPECT_EQ(check.Verdict.ActualMusicCRC, CRCOfMusicUpTo(CutAt));
+  EXPECT_EQ(TVerdictKind::Bad, check.Verdict.Kind);
+  EXPECT_TRUE(check.Verdict.Has("music_crc"));
+  EXPECT_TRUE(check.Verdict.Has("truncated_frame"));
 }
 
 TEST_F(ChangingFileTest, TruncatedBeforeTheTagIsRead) {
-  bool found = true;
-  const auto reader = ReadWhile(
-      0, [&] { fs::resize_file(Path, 100); }, found);
-  EXPECT_FALSE(found);
-  EXPECT_EQ(reader.GetActualMusicCRC(), 0);
+  const TFileCheck check = CheckWhile(0, [&] { fs::resize_file(Path, 100); });
+  EXPECT_FALSE(check.HasLameTag());
+  EXPECT_NE(TVerdictKind::Error, check.Verdict.Kind);
 }
 
 TEST_F(ChangingFileTest, RemovedOrReplacedWhileOpenReadsTheOpenFile) {
@@ -108,10 +136,10 @@ TEST_F(ChangingFileTest, RemovedOrReplacedWhileOpenReadsTheOpenFile) {
       [&] { fs::rename(other, Path); },
   };
   for (const auto& change : changes) {
-    bool found = false;
-    const auto reader = ReadWhile(MusicStart, change, found);
-    EXPECT_TRUE(found);
-    EXPECT_EQ(reader.GetActualMusicCRC(), reader.GetMusicCRC());
+    const TFileCheck check = CheckWhile(MusicStart + 1, change);
+    EXPECT_TRUE(check.HasLameTag());
+    EXPECT_EQ(TVerdictKind::Ok, check.Verdict.Kind);
+    EXPECT_EQ(check.Verdict.ActualMusicCRC, check.Verdict.StoredMusicCRC);
     Path = Folder.Write("changing.mp3", Bytes);
   }
 }

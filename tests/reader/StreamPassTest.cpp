@@ -65,6 +65,16 @@ TEST(StreamPassTest, FarApartRangesSkipTheBytesBetween) {
   EXPECT_EQ(20, stream.BytesDelivered);
 }
 
+TEST(StreamPassTest, ReadsBlocksOfTheBuffersSizeAndSkipsGapsLongerThanOne) {
+  const TBytes content = Counting(5000);
+  platform::TReadBuffer buffer(1000);
+  TMemoryStream stream(content);
+  TRecorder first({0, 2500}), second({3600, 5000});
+  RunPass(stream, buffer, {&first, &second});
+  EXPECT_EQ(Slice(content, 3600, 5000), second.Bytes);
+  EXPECT_EQ((std::vector<std::int64_t>{1000, 1000, 500, 0, 1000, 400, 0}), stream.Requests);
+}
+
 TEST(StreamPassTest, FileEndingEarlyEndsEveryRangeThere) {
   const TBytes content = Counting(1000);
   TMemoryStream stream(content);

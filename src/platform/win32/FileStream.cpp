@@ -86,9 +86,10 @@ std::int64_t TFileStream::Size() {
   return size.QuadPart;
 }
 
-// The Windows file reads through the loop every stream has.
-void TFileStream::ReadBlocks(std::int64_t Count, std::int64_t BlockSize, TBlockSink& Sink) {
-  TStream::ReadBlocks(Count, BlockSize, Sink);
+// The Windows file reads through the loop every stream has; the system's
+// cache reads ahead of a file read front to back by itself.
+void TFileStream::ReadBlocks(std::int64_t Count, TReadBuffer& Buffer, TBlockSink& Sink) {
+  TStream::ReadBlocks(Count, Buffer, Sink);
 }
 
 }  // namespace kestrix::platform
