@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "describe/DescriptiveKestrixReader.h"
-#include "reader/BasicKestrixReader.h"
+#include "analysis/FileCheck.h"
+#include "platform/Locale.h"
 #include "reader/CRC16.h"
 #include "reader/CRC16Clmul.h"
 #include "support/TestFiles.h"
@@ -66,16 +66,16 @@ void ReadTagAndCRCs(benchmark::State& State) {
   builder.Version("LAME3.100");
   builder.Music.assign(5 * MiB, 0x33);
   const auto path = test::ToU16(folder.Write("big.mp3", builder.Build()));
+  const TAnalysisNeeds report{false, CLocaleSeparators()};
+  platform::TReadBuffer buffer;
   for (auto _ : State) {
-    bool tagFound = false;
-    TBasicKestrixReader reader(path, true, tagFound);
-    benchmark::DoNotOptimize(reader.GetActualMusicCRC());
+    benchmark::DoNotOptimize(CheckFile(path, buffer, report).Tag.Lines.size());
   }
   State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations() * builder.Music.size()));
 }
 BENCHMARK(ReadTagAndCRCs)->Unit(benchmark::kMillisecond);
 
-// Every sample file, tag and texts, as one report asks for them.
+// Every sample file, tag and texts, as the report's analysis finds them.
 void DescribeSamples(benchmark::State& State) {
   std::vector<std::u16string> files;
   for (const auto& entry : std::filesystem::directory_iterator(KESTRIX_SAMPLES_DIR)) {
@@ -83,14 +83,11 @@ void DescribeSamples(benchmark::State& State) {
       files.push_back(entry.path().u16string());
     }
   }
+  const TAnalysisNeeds report{false, platform::GetNumberSeparators()};
+  platform::TReadBuffer buffer;
   for (auto _ : State) {
     for (const auto& file : files) {
-      bool tagFound = false;
-      TDescriptiveKestrixReader reader(file, true, tagFound);
-      TDescriptiveReplayGain gain;
-      reader.GetReplayGainTexts(gain);
-      benchmark::DoNotOptimize(reader.GetPresetGuessText());
-      benchmark::DoNotOptimize(reader.GetMusicLengthText());
+      benchmark::DoNotOptimize(CheckFile(file, buffer, report).Tag.Lines.size());
     }
   }
   State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * files.size()));

@@ -7,10 +7,11 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "console/Report.h"
+#include "analysis/FileCheck.h"
 #include "fuzz/FuzzCheck.h"
 #include "output/CsvPrinter.h"
 #include "output/JsonPrinter.h"
+#include "output/ReportPrinter.h"
 #include "output/VerifyPrinter.h"
 #include "platform/Unicode.h"
 #include "support/TestFiles.h"
@@ -29,7 +30,9 @@ std::u16string ReportText(const test::TBytes& File, std::int64_t Piece) {
   std::u16string text;
   TWideStdOut output(text);
   test::TMemoryStream stream(File, Piece);
-  PrintReport(output, stream);
+  platform::TReadBuffer buffer;
+  const TAnalysisNeeds report{false, CLocaleSeparators()};
+  PrintTagReport(output, CheckStream(stream, buffer, report).Tag);
   return text;
 }
 

@@ -1,7 +1,9 @@
 #include "analysis/FileCheck.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "platform/CodePage.h"
 #include "reader/CRC16.h"
 #include "reader/FrameWalk.h"
 #include "reader/MP3GainSearch.h"
@@ -27,12 +29,37 @@ std::int64_t SamplesOf(const TStreamFacts& Stream, const TBasicKestrixReader& Re
   return std::max<std::int64_t>(trimmed, 0);
 }
 
+// The report's part: the tag and both its CRCs, in one pass over their bytes.
+TFileCheck CheckTag(platform::TStream& Stream, platform::TReadBuffer& Buffer,
+                    const TAnalysisNeeds& Needs) {
+  bool tagFound = false;
+  TBasicKestrixReader raw = LocateLameTag(Stream, tagFound);
+  TFileCheck check;
+  check.FileSize = raw.GetFileSize();
+  if (tagFound) {
+    TCRC16Consumer tagCRC(raw.InfoTagCRCRange());
+    TCRC16Consumer musicCRC(raw.MusicCRCRange());
+    RunPass(Stream, Buffer, {&tagCRC, &musicCRC});
+    raw.SetActualCRCs(tagCRC.Value(), musicCRC.Value());
+  }
+  TDescriptiveKestrixReader reader(std::move(raw), Needs.Separators);
+  check.Tag = DescribeTag(reader, tagFound);
+  return check;
+}
+
 }  // namespace
 
-TFileCheck CheckStream(platform::TStream& Stream, platform::TReadBuffer& Buffer) {
+std::string CannotOpenMessage(const std::u16string& FileName) {
+  return "Cannot open file " + platform::Narrow(FileName);
+}
+
+TFileCheck CheckStream(platform::TStream& Stream, platform::TReadBuffer& Buffer,
+                       const TAnalysisNeeds& Needs) {
+  if (!Needs.Judge) {
+    return CheckTag(Stream, Buffer, Needs);
+  }
   bool tagFound = false;
-  TDescriptiveKestrixReader reader(Stream, false, tagFound, CLocaleSeparators());
-  TBasicKestrixReader& raw = reader.GetBasicReader();
+  TBasicKestrixReader raw = LocateLameTag(Stream, tagFound);
   TFileCheck check;
   check.FileSize = raw.GetFileSize();
   check.Tags = ReadTagLayout(Stream, check.FileSize);
@@ -67,19 +94,21 @@ TFileCheck CheckStream(platform::TStream& Stream, platform::TReadBuffer& Buffer)
     };
   }
   check.Verdict = JudgeFile(raw, tagFound, check.Tags, check.Stream, mp3Gain);
-  check.Tag = DescribeTag(reader, tagFound);
   if (tagFound && check.Stream.HasStream) {
     check.Samples = SamplesOf(check.Stream, raw);
   }
+  TDescriptiveKestrixReader reader(std::move(raw), Needs.Separators);
+  check.Tag = DescribeTag(reader, tagFound);
   return check;
 }
 
-TFileCheck CheckFile(const std::u16string& FileName, platform::TReadBuffer& Buffer) {
+TFileCheck CheckFile(const std::u16string& FileName, platform::TReadBuffer& Buffer,
+                     const TAnalysisNeeds& Needs) {
   platform::TFileStream stream;
   if (!stream.Open(FileName)) {
     return FailedCheck(CannotOpenMessage(FileName));
   }
-  return CheckStream(stream, Buffer);
+  return CheckStream(stream, Buffer, Needs);
 }
 
 TFileCheck CheckFile(const std::u16string& FileName) {

@@ -1,30 +1,29 @@
 #include "console/FileActions.h"
 
-#include "console/Report.h"
 #include "output/ReportPrinter.h"
+#include "platform/Locale.h"
 
 namespace kestrix {
 
-bool TReportAction::Process(const std::u16string& FullName) {
+// The report's texts follow the user's locale, and it needs no walk.
+TReportAction::TReportAction(TTextWriter& Output)
+    : Output(Output), ReportNeeds{false, platform::GetNumberSeparators()} {}
+
+bool TReportAction::Print(const std::u16string& FullName, const TFileCheck& Check) {
   Output.WriteLine(FullName);
-  PrintReport(Output, FullName, Buffer);
+  const bool read = Check.Verdict.Kind != TVerdictKind::Error;
+  if (read) {
+    PrintTagReport(Output, Check.Tag);
+  } else {
+    PrintError(Output, Check.Verdict.Error);
+  }
   Output.WriteLine();
-  return true;
+  return read;
 }
 
-void TReportAction::Fail(const std::u16string&, const std::exception& Error) {
-  PrintError(Output, Error);
-  Output.WriteLine();
-}
-
-bool TCheckAction::Process(const std::u16string& FullName) {
-  const TFileCheck check = CheckFile(FullName, Buffer);
-  Printer->PrintFile(FullName, check);
-  return check.Verdict.Kind != TVerdictKind::Error;
-}
-
-void TCheckAction::Fail(const std::u16string& FullName, const std::exception& Error) {
-  Printer->PrintFile(FullName, FailedCheck(Error.what()));
+bool TCheckAction::Print(const std::u16string& FullName, const TFileCheck& Check) {
+  Printer->PrintFile(FullName, Check);
+  return Check.Verdict.Kind != TVerdictKind::Error;
 }
 
 bool TCheckAction::FolderFailed(const std::u16string& Folder, const std::string& Message) {

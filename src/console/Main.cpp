@@ -68,8 +68,10 @@ TExitCode RunClassic(TWideStdOut& Output, const TCommandLine& CommandLine) {
   const std::u16string path = CommandLine.GetArgument(fileArgIndex);
   TReportAction action(Output);
   const auto progress = StartProgress(Output.IsConsole());
+  platform::TReadBuffer buffer;
   TWalk walk;
   walk.Action = &action;
+  walk.Buffer = &buffer;
   walk.Output = &Output;
   walk.Recursive = recursive;
   walk.Progress = progress.get();
@@ -90,8 +92,8 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
   return arguments;
 }
 
-// The report reads each file with its own reader; the judging forms print
-// what the analysis found.
+// Every form prints what the analysis found: the report its tag, the
+// judging forms their verdicts.
 std::unique_ptr<TFileAction> MakeAction(TOutputForm Form, TTextWriter& Output) {
   switch (Form) {
     case TOutputForm::Json:
@@ -138,10 +140,12 @@ TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
   const std::unique_ptr<TFileAction> action = MakeAction(Options.Form, Output);
   {
     const auto progress = StartProgress(Output.IsConsole());
+    platform::TReadBuffer buffer;
     action->Start();
     for (const std::u16string& path : Options.Paths) {
       TWalk walk;
       walk.Action = action.get();
+      walk.Buffer = &buffer;
       walk.Output = &Output;
       walk.Recursive = Options.Recursive;
       walk.Progress = progress.get();

@@ -8,13 +8,17 @@ namespace kestrix {
 
 namespace {
 
-void ReportFile(const std::u16string& FullName, TWalk& Walk) {
+// Whatever goes wrong while a file is read becomes its error entry.
+TFileCheck Analyse(const std::u16string& FullName, TWalk& Walk) {
   try {
-    if (!Walk.Action->Process(FullName)) {
-      ++Walk.FailedFiles;
-    }
+    return CheckFile(FullName, *Walk.Buffer, Walk.Action->Needs());
   } catch (const std::exception& error) {
-    Walk.Action->Fail(FullName, error);
+    return FailedCheck(error.what());
+  }
+}
+
+void ReportFile(const std::u16string& FullName, TWalk& Walk) {
+  if (!Walk.Action->Print(FullName, Analyse(FullName, Walk))) {
     ++Walk.FailedFiles;
   }
 }

@@ -15,6 +15,8 @@ class TProgress;
 // What one walk remembers across its folders.
 struct TWalk {
   TFileAction* Action = nullptr;  // not owned; must be set before the walk
+  // Not owned; must be set before the walk. Every file is read through it.
+  platform::TReadBuffer* Buffer = nullptr;
   // Not owned; must be set before the walk. Once its reader has gone, no
   // further file is read.
   const TTextWriter* Output = nullptr;

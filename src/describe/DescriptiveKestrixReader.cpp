@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "describe/PresetGuesser.h"
 
@@ -310,15 +311,9 @@ std::string OriginatorText(std::uint8_t Code) {
   return OriginatorTexts[index];
 }
 
-TDescriptiveKestrixReader::TDescriptiveKestrixReader(const std::u16string& FileName,
-                                                     bool ComputeCRCs, bool& TagFound,
+TDescriptiveKestrixReader::TDescriptiveKestrixReader(TBasicKestrixReader Reader,
                                                      const platform::TNumberSeparators& Separators)
-    : Reader(FileName, ComputeCRCs, TagFound), Separators(Separators) {}
-
-TDescriptiveKestrixReader::TDescriptiveKestrixReader(platform::TStream& Stream, bool ComputeCRCs,
-                                                     bool& TagFound,
-                                                     const platform::TNumberSeparators& Separators)
-    : Reader(Stream, ComputeCRCs, TagFound), Separators(Separators) {}
+    : Reader(std::move(Reader)), Separators(Separators) {}
 
 std::uint8_t TDescriptiveKestrixReader::GetTagRevision() const {
   return Reader.GetTagRevision();
@@ -500,7 +495,7 @@ void TDescriptiveKestrixReader::EvaluatePreset() {
     return;  // a named preset needs no guess
   }
   PresetGuessText = NamePresetGuess();
-  PresetGuessModified = Reader.GetGuessedPresetModified();
+  PresetGuessModified = GetGuessedPresetModified();
 }
 
 std::string TDescriptiveKestrixReader::NamePresetValue() {
@@ -536,12 +531,33 @@ std::string TDescriptiveKestrixReader::NamePresetValue() {
 }
 
 std::string TDescriptiveKestrixReader::NamePresetGuess() {
-  const std::uint8_t guess = Reader.GetGuessedPreset();
+  const std::uint8_t guess = GetGuessedPreset();
   if (guess < GuessNames.size()) {
     return GuessNames[guess];
   }
   PresetStatus = Reader.GetPreset() == 0 ? psUnableToGuess : psPlain;
   return "";
+}
+
+std::uint8_t TDescriptiveKestrixReader::GetGuessedPreset() {
+  if (!PresetGuessCached) {
+    PresetGuessCached = true;
+    const TRawTagData& tag = Reader.GetTagData();
+    const TPresetValues values{tag.Bitrate,
+                               tag.Quality,
+                               Reader.GetEncodingMethod(),
+                               Reader.GetNoiseShaping(),
+                               Reader.GetStereoMode(),
+                               Reader.GetATHType(),
+                               tag.LowpassByte};
+    GuessedPreset = GuessPreset(Reader.GetVersionString(), values, GuessedPresetModified);
+  }
+  return GuessedPreset;
+}
+
+bool TDescriptiveKestrixReader::GetGuessedPresetModified() {
+  GetGuessedPreset();
+  return GuessedPresetModified;
 }
 
 }  // namespace kestrix

@@ -42,11 +42,9 @@ std::string OriginatorText(std::uint8_t Code);
 // The display texts of one file's LAME tag: one method per report line.
 class TDescriptiveKestrixReader {
  public:
-  TDescriptiveKestrixReader(
-      const std::u16string& FileName, bool ComputeCRCs, bool& TagFound,
-      const platform::TNumberSeparators& Separators = platform::GetNumberSeparators());
-  TDescriptiveKestrixReader(
-      platform::TStream& Stream, bool ComputeCRCs, bool& TagFound,
+  // Texts of the tag the analysis read, with the number separators given.
+  explicit TDescriptiveKestrixReader(
+      TBasicKestrixReader Reader,
       const platform::TNumberSeparators& Separators = platform::GetNumberSeparators());
 
   std::uint8_t GetTagRevision() const;
@@ -74,6 +72,10 @@ class TDescriptiveKestrixReader {
   std::string GetPresetGuessText();
   bool GetPresetGuessModified();
   TPresetStatus GetPresetStatus();
+  // The preset guess of the tag's values (an index of PresetGuesser, or
+  // NoPresetGuess), and whether only a modified preset matched; computed once.
+  std::uint8_t GetGuessedPreset();
+  bool GetGuessedPresetModified();
   std::string GetSurroundInfoText() const;
   std::string GetMusicLengthText() const;
   std::string GetMusicCRCText() const;
@@ -96,6 +98,9 @@ class TDescriptiveKestrixReader {
   std::string PresetGuessText;
   bool PresetGuessModified = false;
   TPresetStatus PresetStatus = psPlain;
+  bool PresetGuessCached = false;
+  std::uint8_t GuessedPreset = 0;
+  bool GuessedPresetModified = false;
 };
 
 }  // namespace kestrix

@@ -73,8 +73,12 @@ void PrintTagReport(TTextWriter& Output, const TTagFields& Fields) {
   }
 }
 
+void PrintError(TTextWriter& Output, const std::string& Message) {
+  Output.WriteFormatLine(u"ERROR: %s", {Message});
+}
+
 void PrintError(TTextWriter& Output, const std::exception& Error) {
-  Output.WriteFormatLine(u"ERROR: %s", {std::string(Error.what())});
+  PrintError(Output, std::string(Error.what()));
 }
 
 }  // namespace kestrix

@@ -5,10 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "describe/PresetGuesser.h"
-#include "platform/CodePage.h"
-#include "platform/KestrixError.h"
-#include "reader/CRC16.h"
 #include "reader/FrameHeader.h"
 #include "reader/Id3v2Header.h"
 
@@ -219,67 +215,46 @@ int CompareVersionTexts(const std::string& A, const std::string& B) {
   return CompareOrdinal(a.Rest, b.Rest);
 }
 
-// --- Construction -------------------------------------------------------
+// --- Location -----------------------------------------------------------
 
-std::string CannotOpenMessage(const std::u16string& FileName) {
-  return "Cannot open file " + platform::Narrow(FileName);
-}
-
-TBasicKestrixReader::TBasicKestrixReader(const std::u16string& FileName, bool ComputeCRCs,
-                                         bool& TagFound) {
-  TagFound = true;
-  platform::TFileStream stream;
-  if (!stream.Open(FileName)) {
-    throw EKestrixError(CannotOpenMessage(FileName));
-  }
-  // The stream closes on every way out of here.
-  Read(stream, ComputeCRCs, TagFound);
-}
-
-TBasicKestrixReader::TBasicKestrixReader(platform::TStream& Stream, bool ComputeCRCs,
-                                         bool& TagFound) {
-  TagFound = true;
-  Read(Stream, ComputeCRCs, TagFound);
-}
-
-void TBasicKestrixReader::Read(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound) {
-  FileSize = Stream.Size();
-  FramePosition = FindFirstFrame(Stream);
+TBasicKestrixReader LocateLameTag(platform::TStream& Stream, bool& TagFound) {
+  const std::int64_t fileSize = Stream.Size();
+  const std::int64_t framePosition = FindFirstFrame(Stream);
 
   std::uint8_t header[TFrameHeader::Size] = {};
-  Stream.Seek(FramePosition);
+  Stream.Seek(framePosition);
   const std::int64_t headerRead = Stream.Read(header, TFrameHeader::Size);
   std::int64_t frameLength = 0;
+  std::int64_t xingOffset = 0;
   bool freeFormat = false;
   TagFound =
       ParseFrameHeader(header, static_cast<std::size_t>(std::max<std::int64_t>(headerRead, 0)),
-                       frameLength, XingOffset, freeFormat);
+                       frameLength, xingOffset, freeFormat);
 
   if (TagFound) {
     // A free-format frame gives no length to test against.
-    TagFound = XingOffset + TagEnd <= frameLength || freeFormat;
+    TagFound = xingOffset + TagEnd <= frameLength || freeFormat;
   }
   if (TagFound) {
     std::uint8_t magic[MagicSize] = {};
-    Stream.Seek(FramePosition + XingOffset);
+    Stream.Seek(framePosition + xingOffset);
     const std::int64_t magicRead = Stream.Read(magic, MagicSize);
     TagFound = HasMagic(magic, magicRead, XingMagic) || HasMagic(magic, magicRead, InfoMagic);
   }
+  TRawTagData tagData{};
   if (TagFound) {
-    Stream.Seek(FramePosition + XingOffset + TagOffset);
-    TagFound = Stream.Read(&TagData, TagSize) == TagSize;
+    Stream.Seek(framePosition + xingOffset + TagOffset);
+    TagFound = Stream.Read(&tagData, TagSize) == TagSize;
   }
+  const TBasicKestrixReader reader(framePosition, xingOffset, tagData, fileSize);
   if (TagFound) {
     // A stored tag CRC of 0 marks an encoder that wrote no tag.
-    TagFound = GetInfoTagCRC() != 0;
+    TagFound = reader.GetInfoTagCRC() != 0;
   }
-  if (TagFound && ComputeCRCs) {
-    ComputeInfoTagCRC(Stream);
-    ComputeMusicCRC(Stream);
-  }
+  return reader;
 }
 
-std::int64_t TBasicKestrixReader::FindFirstFrame(platform::TStream& Stream) {
+std::int64_t FindFirstFrame(platform::TStream& Stream) {
   std::uint8_t bytes[TId3v2Header::Size] = {};
   Stream.Seek(0);
   if (Stream.Read(bytes, TId3v2Header::Size) < static_cast<std::int64_t>(TId3v2Header::Size)) {
@@ -310,20 +285,6 @@ TByteRange TBasicKestrixReader::MusicCRCRange() const {
 void TBasicKestrixReader::SetActualCRCs(std::uint16_t InfoTagCRC, std::uint16_t MusicCRC) {
   ActualInfoTagCRC = InfoTagCRC;
   ActualMusicCRC = MusicCRC;
-}
-
-std::uint16_t TBasicKestrixReader::ComputeInfoTagCRC(platform::TStream& Stream) {
-  const TByteRange range = InfoTagCRCRange();
-  Stream.Seek(range.Begin);
-  ActualInfoTagCRC = StreamCRC16(Stream, range.End - range.Begin);
-  return ActualInfoTagCRC;
-}
-
-std::uint16_t TBasicKestrixReader::ComputeMusicCRC(platform::TStream& Stream) {
-  const TByteRange range = MusicCRCRange();
-  Stream.Seek(range.Begin);
-  ActualMusicCRC = StreamCRC16(Stream, range.End - range.Begin);
-  return ActualMusicCRC;
 }
 
 // --- Accessors ----------------------------------------------------------
@@ -450,22 +411,6 @@ std::uint16_t TBasicKestrixReader::GetMusicCRC() const {
 
 std::uint16_t TBasicKestrixReader::GetInfoTagCRC() const {
   return BigEndianWord(TagData.InfoTagCRCBytes);
-}
-
-std::uint8_t TBasicKestrixReader::GetGuessedPreset() {
-  if (!PresetGuessCached) {
-    PresetGuessCached = true;
-    const TPresetValues values{TagData.Bitrate,    TagData.Quality, GetEncodingMethod(),
-                               GetNoiseShaping(),  GetStereoMode(), GetATHType(),
-                               TagData.LowpassByte};
-    GuessedPreset = GuessPreset(GetVersionString(), values, GuessedPresetModified);
-  }
-  return GuessedPreset;
-}
-
-bool TBasicKestrixReader::GetGuessedPresetModified() {
-  GetGuessedPreset();
-  return GuessedPresetModified;
 }
 
 }  // namespace kestrix

@@ -62,20 +62,23 @@ TRawReplayGain DecodeReplayGain(const std::uint8_t* Bytes);
 // prefix is the smaller. Negative, 0 or positive, like strcmp.
 int CompareVersionTexts(const std::string& A, const std::string& B);
 
-// "Cannot open file <name>", the error of a file that cannot be opened.
-std::string CannotOpenMessage(const std::u16string& FileName);
+// The file offset at which the first frame is expected: 0, or behind the
+// ID3v2 tag (and its footer) whose header opens the file.
+std::int64_t FindFirstFrame(platform::TStream& Stream);
 
-// The raw LAME tag of one MP3 file. The file is open only while the
-// constructor runs.
+// The raw LAME tag of one MP3 file: a value, read from the bytes of the
+// file's first frame by LocateLameTag. It never reads a file itself; the
+// analysis that read the file hands it the CRCs its one pass computed.
 class TBasicKestrixReader {
  public:
-  // Raises EKestrixError "Cannot open file <name>" when the file cannot be
-  // opened; every other problem only makes TagFound false.
-  TBasicKestrixReader(const std::u16string& FileName, bool ComputeCRCs, bool& TagFound);
-  // Reads from a stream the caller has opened.
-  TBasicKestrixReader(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound);
-
-  std::int64_t FindFirstFrame(platform::TStream& Stream);
+  // No tag: every field zero.
+  TBasicKestrixReader() = default;
+  TBasicKestrixReader(std::int64_t FramePosition, std::int64_t XingOffset,
+                      const TRawTagData& TagData, std::int64_t FileSize)
+      : XingOffset(XingOffset),
+        FramePosition(FramePosition),
+        FileSize(FileSize),
+        TagData(TagData) {}
 
   std::string GetEncoderString() const;
   std::string GetVersionString() const;
@@ -102,10 +105,6 @@ class TBasicKestrixReader {
   std::uint16_t GetMusicCRC() const;
   std::uint16_t GetInfoTagCRC() const;
 
-  // The preset guess of the tag's values; computed once.
-  std::uint8_t GetGuessedPreset();
-  bool GetGuessedPresetModified();
-
   std::uint16_t GetActualInfoTagCRC() const { return ActualInfoTagCRC; }
   std::uint16_t GetActualMusicCRC() const { return ActualMusicCRC; }
   std::int64_t GetFramePosition() const { return FramePosition; }
@@ -114,32 +113,31 @@ class TBasicKestrixReader {
   std::int64_t GetFileSize() const { return FileSize; }
   const TRawTagData& GetTagData() const { return TagData; }
 
-  // The bytes each CRC covers, for a caller that computes them in a pass of
-  // its own over a reader made without ComputeCRCs, and hands them back.
+  // The bytes each CRC covers; the pass that reads the file computes both
+  // and hands them back.
   TByteRange InfoTagCRCRange() const;
   TByteRange MusicCRCRange() const;
   void SetActualCRCs(std::uint16_t InfoTagCRC, std::uint16_t MusicCRC);
 
  private:
-  void Read(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound);
-  std::uint16_t ComputeInfoTagCRC(platform::TStream& Stream);
-  std::uint16_t ComputeMusicCRC(platform::TStream& Stream);
-
   std::uint16_t ActualInfoTagCRC = 0;
   std::uint16_t ActualMusicCRC = 0;
   bool PresetCached = false;
-  bool PresetGuessCached = false;
   bool ReplayGainCached = false;
   std::int64_t XingOffset = 0;
   std::int64_t FramePosition = 0;
   std::int64_t FileSize = -1;
   std::uint16_t Preset = 0;
-  std::uint8_t GuessedPreset = 0;
-  bool GuessedPresetModified = false;
   float Peak = 0.0f;
   TRawReplayGain TrackGain;
   TRawReplayGain AlbumGain;
   TRawTagData TagData{};
 };
+
+// Finds the first frame and its LAME tag in a stream the caller has opened,
+// with four small reads (10, 4, 4 and 37 bytes), and reads the tag's raw
+// fields. Odd data never fails: it only makes TagFound false, and the value
+// then holds whatever tag bytes were read.
+TBasicKestrixReader LocateLameTag(platform::TStream& Stream, bool& TagFound);
 
 }  // namespace kestrix

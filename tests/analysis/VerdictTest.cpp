@@ -41,7 +41,7 @@ TVerdict Judge(const TBytes& File, const TStreamFacts& Stream = IntactStream(),
                const TMP3GainEvidence& MP3Gain = {}) {
   TMemoryStream stream(File);
   bool found = false;
-  const TBasicKestrixReader reader(stream, true, found);
+  const TBasicKestrixReader reader = test::ReadLameTag(stream, true, found);
   return JudgeFile(reader, found, TTagLayout(), Stream, MP3Gain);
 }
 

@@ -29,7 +29,8 @@ std::unique_ptr<TDescriptiveKestrixReader> Open(
     bool ComputeCRCs = true) {
   TMemoryStream stream(File);
   bool tagFound = false;
-  return std::make_unique<TDescriptiveKestrixReader>(stream, ComputeCRCs, tagFound, Separators);
+  return std::make_unique<TDescriptiveKestrixReader>(test::ReadLameTag(stream, ComputeCRCs, tagFound),
+                                                     Separators);
 }
 
 // A file whose tag holds Bytes at Index and zeros elsewhere, with right CRCs.
@@ -54,21 +55,13 @@ std::uint8_t Byte(int Value) {
   return static_cast<std::uint8_t>(Value);
 }
 
-TEST(DescriptiveKestrixReader, ConstructionErrorOfTheFilePassesThrough) {
-  test::TTempFolder folder;
-  bool tagFound = true;
-  EXPECT_THROW(
-      TDescriptiveKestrixReader(test::ToU16(folder.Path() / "missing.mp3"), true, tagFound, Comma),
-      EKestrixError);
-}
-
 TEST(DescriptiveKestrixReader, ReadsAFileByItsPath) {
   test::TTempFolder folder;
   TTagFileBuilder builder;
   builder.Version("LAME3.99r").Set(LowpassIndex, {195});
   const auto path = folder.Write("tagged.mp3", builder.Build());
   bool tagFound = false;
-  TDescriptiveKestrixReader reader(test::ToU16(path), true, tagFound, Comma);
+  TDescriptiveKestrixReader reader(test::ReadLameTag(path, true, tagFound), Comma);
   EXPECT_TRUE(tagFound);
   EXPECT_EQ(reader.GetVersionString(), "3.99r");
   EXPECT_EQ(reader.GetLowpassText(), "19,500Hz");
@@ -79,7 +72,7 @@ TEST(DescriptiveKestrixReader, TextsNeverReadTheFileAgain) {
   builder.Version("LAME3.90 ").Set(QualityIndex, {78}).Set(RevisionMethodIndex, {0x03});
   TMemoryStream stream(builder.Build());
   bool tagFound = false;
-  TDescriptiveKestrixReader reader(stream, true, tagFound, Comma);
+  TDescriptiveKestrixReader reader(test::ReadLameTag(stream, true, tagFound), Comma);
   const std::size_t requests = stream.Requests.size();
 
   TDescriptiveReplayGain gains;

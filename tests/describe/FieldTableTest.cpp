@@ -43,7 +43,7 @@ struct TKeyedField {
 std::vector<TKeyedField> Keyed(const TTagFileBuilder& Builder) {
   TMemoryStream stream(Builder.Build());
   bool found = false;
-  TDescriptiveKestrixReader reader(stream, true, found, CLocaleSeparators());
+  TDescriptiveKestrixReader reader(ReadLameTag(stream, true, found), CLocaleSeparators());
   const TTagFields tag = DescribeTag(reader, found);
   std::vector<TKeyedField> fields;
   for (const TFieldLine& line : tag.Lines) {

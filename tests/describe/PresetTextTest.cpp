@@ -40,7 +40,7 @@ std::unique_ptr<TDescriptiveKestrixReader> Tag(const std::string& Version, int P
            {static_cast<std::uint8_t>(Preset >> 8), static_cast<std::uint8_t>(Preset & 0xFF)});
   TMemoryStream stream(builder.Build());
   bool tagFound = false;
-  auto reader = std::make_unique<TDescriptiveKestrixReader>(stream, true, tagFound,
+  auto reader = std::make_unique<TDescriptiveKestrixReader>(test::ReadLameTag(stream, true, tagFound),
                                                             platform::TNumberSeparators{",", "."});
   EXPECT_TRUE(tagFound);
   return reader;

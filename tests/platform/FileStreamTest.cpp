@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "analysis/FileCheck.h"
 #include "platform/KestrixError.h"
 #include "reader/BasicKestrixReader.h"
 #include "reader/CRC16.h"
@@ -154,9 +155,7 @@ TEST_F(FileStreamTest, FifoOpensWithoutWaiting) {
   if (stream.Open(ToU16(fifo))) {
     EXPECT_TRUE(ReadAll(stream, 10).empty());
   }
-  bool found = true;
-  TBasicKestrixReader reader(ToU16(fifo), true, found);
-  EXPECT_FALSE(found);
+  EXPECT_FALSE(CheckFile(ToU16(fifo)).HasLameTag());
 }
 
 // --- Checksumming a region --------------------------------------------------
@@ -284,19 +283,15 @@ bool CountOpenFiles(std::size_t& Count) {
   return true;
 }
 
-TEST_F(FileStreamTest, ReaderLeavesNoFileOpen) {
+TEST_F(FileStreamTest, AnalysisLeavesNoFileOpen) {
   std::size_t before = 0;
   if (!CountOpenFiles(before)) {
     GTEST_SKIP() << "open files cannot be counted here";
   }
   for (int i = 0; i < 20; ++i) {
-    bool found = false;
-    TBasicKestrixReader withTag(ToU16(Folder.Write("tag.mp3", TTagFileBuilder().Build())), true,
-                                found);
-    EXPECT_TRUE(found);
-    TBasicKestrixReader withoutTag(ToU16(File), true, found);
-    EXPECT_FALSE(found);
-    EXPECT_THROW(TBasicKestrixReader(ToU16(Folder.Path()), true, found), EKestrixError);
+    EXPECT_TRUE(CheckFile(ToU16(Folder.Write("tag.mp3", TTagFileBuilder().Build()))).HasLameTag());
+    EXPECT_FALSE(CheckFile(ToU16(File)).HasLameTag());
+    EXPECT_EQ(CheckFile(ToU16(Folder.Path())).Verdict.Kind, TVerdictKind::Error);
   }
   std::size_t after = 0;
   ASSERT_TRUE(CountOpenFiles(after));

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "analysis/FileCheck.h"
 #include "platform/CodePage.h"
 #include "platform/KestrixError.h"
 #include "reader/BasicKestrixReader.h"
@@ -172,8 +173,7 @@ TEST(ParseFrameHeaderTest, RejectsAnyOtherSize) {
 
 std::int64_t FirstFrameOf(const TBytes& Bytes) {
   TMemoryStream stream(Bytes);
-  bool found = false;
-  return TBasicKestrixReader(stream, false, found).FindFirstFrame(stream);
+  return FindFirstFrame(stream);
 }
 
 TEST(FindFirstFrameTest, AtStartWithoutId3v2Tag) {
@@ -396,7 +396,7 @@ TEST(TagFileTest, ReadsTagFromFile) {
   builder.Version("LAME3.100");
   const auto path = folder.Write("tagged.mp3", builder.Build());
   bool found = false;
-  TBasicKestrixReader reader(ToU16(path), true, found);
+  TBasicKestrixReader reader = ReadLameTag(path, true, found);
   EXPECT_TRUE(found);
   EXPECT_EQ(110, reader.GetFramePosition());
   EXPECT_EQ("3.100", reader.GetVersionString());
@@ -404,22 +404,15 @@ TEST(TagFileTest, ReadsTagFromFile) {
   EXPECT_EQ(reader.GetMusicCRC(), reader.GetActualMusicCRC());
 }
 
-TEST(TagFileTest, MissingFileRaisesOpenError) {
+TEST(TagFileTest, MissingFileOrFolderIsAnOpenError) {
   TTempFolder folder;
   const std::u16string path = ToU16(folder.Path() / "missing.mp3");
-  bool found = true;
-  try {
-    TBasicKestrixReader reader(path, true, found);
-    FAIL() << "no error raised";
-  } catch (const EKestrixError& error) {
-    EXPECT_EQ("Cannot open file " + platform::Narrow(path), error.what());
-  }
-}
-
-TEST(TagFileTest, FolderRaisesOpenError) {
-  TTempFolder folder;
-  bool found = true;
-  EXPECT_THROW(TBasicKestrixReader(ToU16(folder.Path()), true, found), EKestrixError);
+  EXPECT_EQ(CheckFile(path).Verdict.Error, "Cannot open file " + platform::Narrow(path));
+  const TAnalysisNeeds report{false, CLocaleSeparators()};
+  platform::TReadBuffer buffer;
+  const TFileCheck check = CheckFile(ToU16(folder.Path()), buffer, report);
+  EXPECT_EQ(check.Verdict.Kind, TVerdictKind::Error);
+  EXPECT_EQ(check.Verdict.Error, "Cannot open file " + platform::Narrow(ToU16(folder.Path())));
 }
 
 }  // namespace

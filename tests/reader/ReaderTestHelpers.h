@@ -26,7 +26,7 @@ inline TReadResult ReadTag(const TBytes& Bytes, bool ComputeCRCs = true,
                            std::int64_t MaxPiece = 0) {
   TMemoryStream stream(Bytes, MaxPiece);
   bool found = false;
-  TBasicKestrixReader reader(stream, ComputeCRCs, found);
+  TBasicKestrixReader reader = ReadLameTag(stream, ComputeCRCs, found);
   return {reader, found, stream.Requests};
 }
 

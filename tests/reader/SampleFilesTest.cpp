@@ -36,7 +36,7 @@ TEST(SampleFilesTest, StoredAndRecomputedCRCsAgree) {
   for (const auto& path : SampleFiles()) {
     SCOPED_TRACE(path.filename().string());
     bool found = false;
-    TBasicKestrixReader reader(ToU16(path), true, found);
+    TBasicKestrixReader reader = ReadLameTag(path, true, found);
     if (!found) {
       continue;
     }
@@ -58,7 +58,7 @@ TEST(SampleFilesTest, StoredPeaksAreSignalLevels) {
   for (const auto& path : SampleFiles()) {
     SCOPED_TRACE(path.filename().string());
     bool found = false;
-    TBasicKestrixReader reader(ToU16(path), false, found);
+    TBasicKestrixReader reader = ReadLameTag(path, false, found);
     TReplayGainInfo info;
     reader.GetReplayGain(info);
     if (!found || info.Peak == 0.0f) {

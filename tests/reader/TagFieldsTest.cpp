@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "describe/DescriptiveKestrixReader.h"
 #include "describe/PresetGuesser.h"
 #include "reader/BasicKestrixReader.h"
 #include "reader/ReaderTestHelpers.h"
@@ -201,7 +202,7 @@ TEST(TagFieldTest, StoredCRCsAreBigEndian) {
 TEST(TagFieldTest, AccessorsWorkWithoutTag) {
   bool found = true;
   TMemoryStream empty(TBytes{});
-  TBasicKestrixReader reader(empty, true, found);
+  TBasicKestrixReader reader = ReadLameTag(empty, true, found);
   EXPECT_FALSE(found);
   TReplayGainInfo info;
   info.Peak = -1.0f;
@@ -382,7 +383,7 @@ TTagFileBuilder BuilderForRow(const TPresetRow& Row) {
 
 TEST(GuessedPresetTest, PassesTheTagValuesToTheGuesser) {
   const TPresetRow& row = CurrentEncoderRow();
-  TBasicKestrixReader reader = ReadTag(BuilderForRow(row)).Reader;
+  TDescriptiveKestrixReader reader(ReadTag(BuilderForRow(row)).Reader);
   EXPECT_EQ(row.Guess, reader.GetGuessedPreset());
   EXPECT_FALSE(reader.GetGuessedPresetModified());
 }
@@ -391,7 +392,7 @@ TEST(GuessedPresetTest, ModifiedFirstGivesTheSameGuess) {
   const TPresetRow& row = CurrentEncoderRow();
   TTagFileBuilder builder = BuilderForRow(row);
   builder.Set(BitrateIndex, {static_cast<std::uint8_t>(row.Bitrate + 1)});
-  TBasicKestrixReader reader = ReadTag(builder).Reader;
+  TDescriptiveKestrixReader reader(ReadTag(builder).Reader);
   bool modified = false;
   const TPresetValues values{static_cast<std::uint8_t>(row.Bitrate + 1),
                              row.Quality,

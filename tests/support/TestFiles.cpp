@@ -6,8 +6,11 @@
 #include <iterator>
 #include <random>
 
+#include "analysis/FileCheck.h"
+#include "platform/KestrixError.h"
 #include "platform/Process.h"
 #include "reader/CRC16.h"
+#include "reader/StreamPass.h"
 
 namespace kestrix::test {
 
@@ -172,6 +175,26 @@ TTagFileBuilder ExtremeTag() {
   builder.Set(LowpassIndex, {195}).Set(FlagsATHIndex, {0x12});
   builder.Set(DelayPaddingIndex, {0x24, 0x05, 0x3C}).Set(MiscIndex, {0x4E});
   return builder;
+}
+
+TBasicKestrixReader ReadLameTag(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound) {
+  TBasicKestrixReader reader = LocateLameTag(Stream, TagFound);
+  if (TagFound && ComputeCRCs) {
+    TCRC16Consumer tagCRC(reader.InfoTagCRCRange());
+    TCRC16Consumer musicCRC(reader.MusicCRCRange());
+    RunPass(Stream, {&tagCRC, &musicCRC});
+    reader.SetActualCRCs(tagCRC.Value(), musicCRC.Value());
+  }
+  return reader;
+}
+
+TBasicKestrixReader ReadLameTag(const std::filesystem::path& Path, bool ComputeCRCs,
+                                bool& TagFound) {
+  platform::TFileStream stream;
+  if (!stream.Open(ToU16(Path))) {
+    throw EKestrixError(CannotOpenMessage(ToU16(Path)));
+  }
+  return ReadLameTag(stream, ComputeCRCs, TagFound);
 }
 
 }  // namespace kestrix::test

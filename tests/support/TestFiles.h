@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/FileStream.h"
+#include "reader/BasicKestrixReader.h"
 
 namespace kestrix::test {
 
@@ -107,5 +108,12 @@ TTagFileBuilder ExtremeTag();
 // ID3v2.4 header of 10 bytes announcing Size bytes (synchsafe), then Size zero
 // bytes, then with Footer its footer ("3DI").
 TBytes Id3v2Tag(std::uint32_t Size, bool Footer = false);
+
+// The LAME tag of a stream as the analysis reads it: located with four
+// small reads and, with ComputeCRCs, both CRCs computed in one pass.
+TBasicKestrixReader ReadLameTag(platform::TStream& Stream, bool ComputeCRCs, bool& TagFound);
+// The same of a file; raises EKestrixError when it cannot be opened.
+TBasicKestrixReader ReadLameTag(const std::filesystem::path& Path, bool ComputeCRCs,
+                                bool& TagFound);
 
 }  // namespace kestrix::test
