@@ -4,8 +4,10 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "console/AnalysisQueue.h"
 #include "console/Banner.h"
 #include "console/CommandLine.h"
 #include "console/ExitCode.h"
@@ -68,14 +70,15 @@ TExitCode RunClassic(TWideStdOut& Output, const TCommandLine& CommandLine) {
   const std::u16string path = CommandLine.GetArgument(fileArgIndex);
   TReportAction action(Output);
   const auto progress = StartProgress(Output.IsConsole());
-  platform::TReadBuffer buffer;
   TWalk walk;
   walk.Action = &action;
-  walk.Buffer = &buffer;
   walk.Output = &Output;
   walk.Recursive = recursive;
+  walk.Jobs = DefaultJobs();
   walk.Progress = progress.get();
-  if (!ProcessPath(path, walk)) {
+  std::optional<std::u16string> next = path;
+  WalkPaths([&next] { return std::exchange(next, std::nullopt); }, walk);
+  if (!walk.Missing.empty()) {
     ShowUsage(Output);
     Output.WriteLine();
     Output.WriteFormatLine(u"FILE NOT FOUND: '%s'", {path});
@@ -135,35 +138,35 @@ void ShowNotFound(TTextWriter& Output, const std::vector<std::u16string>& Missin
 // Every path in order, each walked on its own; then one not-found line for
 // each path that matched nothing.
 TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
-  int failedFiles = 0;
-  std::vector<std::u16string> missing;
   const std::unique_ptr<TFileAction> action = MakeAction(Options.Form, Output);
+  TWalk walk;
+  walk.Action = action.get();
+  walk.Output = &Output;
+  walk.Recursive = Options.Recursive;
+  walk.Jobs = Options.Jobs > 0 ? Options.Jobs : DefaultJobs();
   {
     const auto progress = StartProgress(Output.IsConsole());
-    platform::TReadBuffer buffer;
+    walk.Progress = progress.get();
     action->Start();
-    for (const std::u16string& path : Options.Paths) {
-      TWalk walk;
-      walk.Action = action.get();
-      walk.Buffer = &buffer;
-      walk.Output = &Output;
-      walk.Recursive = Options.Recursive;
-      walk.Progress = progress.get();
-      if (!ProcessPath(path, walk)) {
-        missing.push_back(path);
-      }
-      failedFiles += walk.FailedFiles;
-    }
+    auto path = Options.Paths.begin();
+    WalkPaths(
+        [&]() -> std::optional<std::u16string> {
+          if (path == Options.Paths.end()) {
+            return std::nullopt;
+          }
+          return *path++;
+        },
+        walk);
     action->Finish();
   }
-  TExitCode code = failedFiles > 0 ? ecErrorPrinted : ecSuccess;
+  TExitCode code = walk.FailedFiles > 0 ? ecErrorPrinted : ecSuccess;
   if (action->AnyBad()) {
     code = CombineExitCodes(code, ecFileBad);
   }
-  if (missing.empty()) {
+  if (walk.Missing.empty()) {
     return code;
   }
-  ShowNotFound(Output, missing, Options.Form);
+  ShowNotFound(Output, walk.Missing, Options.Form);
   return CombineExitCodes(code, ecUsage);
 }
 

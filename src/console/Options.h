@@ -17,6 +17,7 @@ struct TOptions {
   // "--json" or "--csv" stood among the options, also in a refused line:
   // then standard output carries nothing but that form.
   bool MachineReadable = false;
+  int Jobs = 0;  // files analysed at once; 0: as many as the processors, at most 16
   std::vector<std::u16string> Paths;  // in the order given
 };
 

@@ -19,4 +19,8 @@ TSystemCommandLine GetSystemCommandLine(int ArgumentCount, char** Arguments);
 // system cannot tell it.
 std::u16string GetExecutablePath();
 
+// How many processors this process may run on (its affinity, where the
+// system has one); at least 1.
+int AvailableProcessors();
+
 }  // namespace kestrix::platform

@@ -1,5 +1,8 @@
 #include "platform/Process.h"
 
+#ifdef __linux__
+#include <sched.h>
+#endif
 #include <unistd.h>
 
 #include <cerrno>
@@ -44,6 +47,18 @@ std::u16string GetExecutablePath() {
     }
   }
   throw EKestrixError("Cannot find the path of the running program: the path is too long");
+}
+
+int AvailableProcessors() {
+#ifdef __linux__
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof(set), &set) == 0 && CPU_COUNT(&set) > 0) {
+    return CPU_COUNT(&set);
+  }
+#endif
+  const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+  return online > 0 ? static_cast<int>(online) : 1;
 }
 
 }  // namespace kestrix::platform

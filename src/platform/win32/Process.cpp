@@ -36,4 +36,18 @@ std::u16string GetExecutablePath() {
   throw EKestrixError("Cannot find the path of the running program: the path is too long");
 }
 
+int AvailableProcessors() {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system) && process != 0) {
+    int count = 0;
+    for (; process != 0; process &= process - 1) {
+      ++count;
+    }
+    return count;
+  }
+  const DWORD active = ::GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  return active > 0 ? static_cast<int>(active) : 1;
+}
+
 }  // namespace kestrix::platform
