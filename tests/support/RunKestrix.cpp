@@ -11,6 +11,19 @@ TRunResult RunKestrix(const std::vector<std::string>& Arguments,
   return RunProgram(BuiltProgram(KESTRIX_EXE), Arguments, Folder, Environment);
 }
 
+#ifndef _WIN32
+std::optional<std::string> UnprivilegedPrefix() {
+  if (RunShell("test \"$(id -u)\" = 0").ExitCode != 0) {
+    return std::string();
+  }
+  const std::string asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  if (RunShell(asUser + ShellQuote(KESTRIX_EXE) + " help").ExitCode != 0) {
+    return std::nullopt;
+  }
+  return asUser;
+}
+#endif
+
 std::u16string Grouped(std::u16string_view Digits) {
 #ifdef _WIN32
   // The program and the test share the user's locale.

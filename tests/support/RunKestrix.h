@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,13 @@ namespace kestrix::test {
 TRunResult RunKestrix(const std::vector<std::string>& Arguments,
                       const std::filesystem::path& Folder = {},
                       const std::string& Environment = "LC_ALL=C.UTF-8");
+
+#ifndef _WIN32
+// As root, permissions keep nobody out, so runs that need them drop to an
+// unprivileged user: the words that start a command so (empty when not
+// root), or none when that cannot be done here.
+std::optional<std::string> UnprivilegedPrefix();
+#endif
 
 // The bytes Kestrix writes when redirected: the lines as UTF-16LE, each
 // followed by CR LF.

@@ -67,6 +67,17 @@ std::filesystem::path SamplesFolder() {
 #endif
 }
 
+std::vector<std::filesystem::path> SampleMp3Files() {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(SamplesFolder())) {
+    if (entry.path().extension() == ".mp3") {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 std::filesystem::path TestDataFolder() {
   return SamplesFolder().parent_path() / "tests" / "data";
 }

@@ -73,6 +73,8 @@ class TTempFolder {
 std::u16string ToU16(const std::filesystem::path& Path);
 // The bundled sample files, in a folder this system can open.
 std::filesystem::path SamplesFolder();
+// The MP3 files of the samples folder, sorted.
+std::vector<std::filesystem::path> SampleMp3Files();
 // The real files of other encoders and tools that tests/data holds.
 std::filesystem::path TestDataFolder();
 // Bytes as upper-case hexadecimal pairs, for messages that must stay ASCII.
