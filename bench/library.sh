@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Times a recursive run over a made-up music library: FOLDERS folders of
 # FILES copies of the bundled samples each, plus one large file, so both
-# the walk and the music CRC are measured. Output goes to /dev/null as
-# UTF-16LE, the way a user archives a report.
+# the walk and the music CRC are measured. Output goes to /dev/null in the
+# report's usual encoding, the way a user archives a report.
 #   bash bench/library.sh [kestrix binary] [folders] [files per folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

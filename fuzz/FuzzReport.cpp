@@ -27,7 +27,7 @@ constexpr std::int64_t ShortPiece = 40;
 // The fixed-layout report of the bytes, as redirected output would hold it.
 std::u16string ReportText(const test::TBytes& File, std::int64_t Piece) {
   std::u16string text;
-  TWideStdOut output(text);
+  TWideStdOut output(text, TTextEncoding::Utf16LE);
   test::TMemoryStream stream(File, Piece);
   PrintReport(output, stream);
   return text;
@@ -58,7 +58,7 @@ std::u16string PrinterText(const test::TBytes& File) {
   test::TMemoryStream stream(File);
   const TFileCheck check = CheckStream(stream);
   std::u16string text;
-  TWideStdOut output(text);
+  TWideStdOut output(text, TTextEncoding::Utf16LE);
   TFormPrinter printer(output);
   printer.Start();
   printer.PrintFile(u"/music/fuzz.mp3", check);

@@ -187,8 +187,8 @@ TExitCode ShowInsteadOfRunning(TTextWriter& Output, const TCommandLine& CommandL
 TExitCode RunWithOptions(TWideStdOut& Output, const TCommandLine& CommandLine) {
   const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
   const TOptions& options = parsed.Options;
-  if (options.Utf8) {
-    Output.UseUtf8();
+  if (options.Encoding) {
+    Output.UseEncoding(*options.Encoding);
   }
   const bool runs = !options.Help && !parsed.Refusal && !options.Paths.empty();
   if (!runs && options.MachineReadable) {

@@ -13,7 +13,15 @@ constexpr std::u16string_view EndOfOptions = u"--";
 constexpr char16_t OptionMark = u'-';
 
 constexpr std::array<std::u16string_view, 2> RecursiveNames = {u"--recursive", u"-r"};
-constexpr std::u16string_view Utf8Name = u"--utf8";
+
+struct TEncodingName {
+  std::u16string_view Name;
+  platform::TTextEncoding Encoding;
+};
+constexpr std::array<TEncodingName, 2> EncodingNames = {{
+    {u"--utf8", platform::TTextEncoding::Utf8},
+    {u"--utf16", platform::TTextEncoding::Utf16LE},
+}};
 // The help words that look like options, and the short form users try first.
 constexpr std::array<std::u16string_view, 4> HelpNames = {u"--help", u"-help", u"-?", u"-h"};
 
@@ -37,10 +45,11 @@ bool IsOneOf(std::u16string_view Argument, const std::array<std::u16string_view,
   return false;
 }
 
-const TFormName* FindForm(std::u16string_view Argument) {
-  for (const TFormName& form : FormNames) {
-    if (Argument == form.Name) {
-      return &form;
+template <typename TNamed, std::size_t N>
+const TNamed* FindNamed(std::u16string_view Argument, const std::array<TNamed, N>& Table) {
+  for (const TNamed& entry : Table) {
+    if (Argument == entry.Name) {
+      return &entry;
     }
   }
   return nullptr;
@@ -52,6 +61,7 @@ TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments) {
   TParsedOptions parsed;
   TOptions& options = parsed.Options;
   const TFormName* chosenForm = nullptr;
+  const TEncodingName* chosenEncoding = nullptr;
   auto refuse = [&parsed](std::u16string Message) {
     if (!parsed.Refusal) {
       parsed.Refusal = TRefusal{std::move(Message)};
@@ -66,11 +76,17 @@ TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments) {
       onlyPaths = true;
     } else if (IsOneOf(argument, RecursiveNames)) {
       options.Recursive = true;
-    } else if (argument == Utf8Name) {
-      options.Utf8 = true;
+    } else if (const TEncodingName* encoding = FindNamed(argument, EncodingNames)) {
+      if (chosenEncoding != nullptr && chosenEncoding->Encoding != encoding->Encoding) {
+        refuse(FormatText(u"Options '%s' and '%s' cannot be used together",
+                          {chosenEncoding->Name, encoding->Name}));
+      } else {
+        chosenEncoding = encoding;
+        options.Encoding = encoding->Encoding;
+      }
     } else if (IsOneOf(argument, HelpNames)) {
       options.Help = true;
-    } else if (const TFormName* form = FindForm(argument)) {
+    } else if (const TFormName* form = FindNamed(argument, FormNames)) {
       options.MachineReadable = options.MachineReadable || form->Form == TOutputForm::Json ||
                                 form->Form == TOutputForm::Csv;
       if (chosenForm != nullptr && chosenForm->Form != form->Form) {

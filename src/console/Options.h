@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/StdOutput.h"
+
 namespace kestrix {
 
 // What each matched file becomes on standard output.
@@ -11,7 +13,9 @@ enum class TOutputForm { Report, Json, Csv, Verify };
 
 struct TOptions {
   bool Recursive = false;
-  bool Utf8 = false;  // the whole output as UTF-8 with LF line ends
+  // "--utf8" or "--utf16": the encoding of redirected text; none: the
+  // system's own.
+  std::optional<platform::TTextEncoding> Encoding;
   bool Help = false;  // a help word stood among the options
   TOutputForm Form = TOutputForm::Report;
   // "--json" or "--csv" stood among the options, also in a refused line:
