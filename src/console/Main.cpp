@@ -92,8 +92,8 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
 
 // The report reads each file with its own reader; the judging forms print
 // what the analysis found.
-std::unique_ptr<TFileAction> MakeAction(TOutputForm Form, TTextWriter& Output) {
-  switch (Form) {
+std::unique_ptr<TFileAction> MakeAction(const TOptions& Options, TTextWriter& Output) {
+  switch (Options.Form) {
     case TOutputForm::Json:
       return std::make_unique<TCheckAction>(std::make_unique<TJsonPrinter>(Output));
     case TOutputForm::Csv:
@@ -135,7 +135,7 @@ void ShowNotFound(TTextWriter& Output, const std::vector<std::u16string>& Missin
 TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
   int failedFiles = 0;
   std::vector<std::u16string> missing;
-  const std::unique_ptr<TFileAction> action = MakeAction(Options.Form, Output);
+  const std::unique_ptr<TFileAction> action = MakeAction(Options, Output);
   {
     const auto progress = StartProgress(Output.IsConsole());
     action->Start();
@@ -165,8 +165,8 @@ TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
 
 // The banner, then the help, the refusal or the usage of a command line
 // that reports no file.
-TExitCode ShowInsteadOfRunning(TTextWriter& Output, const TCommandLine& CommandLine,
-                               const TParsedOptions& Parsed) {
+TExitCode ShowHelpOrUsage(TTextWriter& Output, const TCommandLine& CommandLine,
+                          const TParsedOptions& Parsed) {
   ShowBanner(Output, CommandLine.GetArgument(0));
   Output.WriteLine();
   if (Parsed.Options.Help) {
@@ -184,19 +184,27 @@ TExitCode ShowInsteadOfRunning(TTextWriter& Output, const TCommandLine& CommandL
   return ecUsage;
 }
 
+TExitCode ShowInsteadOfRunning(TWideStdOut& Output, const TCommandLine& CommandLine,
+                               const TParsedOptions& Parsed) {
+  if (Parsed.Options.MachineReadable) {
+    // A parser reading standard output gets nothing but its form.
+    TStdErrorWriter errors;
+    return ShowHelpOrUsage(errors, CommandLine, Parsed);
+  }
+  return ShowHelpOrUsage(Output, CommandLine, Parsed);
+}
+
 TExitCode RunWithOptions(TWideStdOut& Output, const TCommandLine& CommandLine) {
   const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
   const TOptions& options = parsed.Options;
   if (options.Encoding) {
     Output.UseEncoding(*options.Encoding);
   }
-  const bool runs = !options.Help && !parsed.Refusal && !options.Paths.empty();
-  if (!runs && options.MachineReadable) {
-    // A parser reading standard output gets nothing but its form.
-    TStdErrorWriter errors;
-    return ShowInsteadOfRunning(errors, CommandLine, parsed);
+  if (options.Version && !options.Help) {
+    ShowVersion(Output, CommandLine.GetArgument(0));
+    return ecSuccess;
   }
-  if (!runs) {
+  if (options.Help || parsed.Refusal || options.Paths.empty()) {
     return ShowInsteadOfRunning(Output, CommandLine, parsed);
   }
   if (!IsMachineReadable(options.Form)) {

@@ -13,6 +13,9 @@ constexpr std::u16string_view EndOfOptions = u"--";
 constexpr char16_t OptionMark = u'-';
 
 constexpr std::array<std::u16string_view, 2> RecursiveNames = {u"--recursive", u"-r"};
+// The help words that look like options, and the short form users try first.
+constexpr std::array<std::u16string_view, 4> HelpNames = {u"--help", u"-help", u"-?", u"-h"};
+constexpr std::u16string_view VersionName = u"--version";
 
 struct TEncodingName {
   std::u16string_view Name;
@@ -22,8 +25,6 @@ constexpr std::array<TEncodingName, 2> EncodingNames = {{
     {u"--utf8", platform::TTextEncoding::Utf8},
     {u"--utf16", platform::TTextEncoding::Utf16LE},
 }};
-// The help words that look like options, and the short form users try first.
-constexpr std::array<std::u16string_view, 4> HelpNames = {u"--help", u"-help", u"-?", u"-h"};
 
 struct TFormName {
   std::u16string_view Name;
@@ -55,55 +56,96 @@ const TNamed* FindNamed(std::u16string_view Argument, const std::array<TNamed, N
   return nullptr;
 }
 
+// The arguments read one at a time, an option's value with its option.
+class TOptionParser {
+ public:
+  explicit TOptionParser(const std::vector<std::u16string>& Arguments) : Arguments(Arguments) {}
+
+  TParsedOptions Parse() {
+    while (Next < Arguments.size()) {
+      Take(Arguments[Next++]);
+    }
+    if (Options().Help || Options().Version) {
+      Parsed.Refusal.reset();
+    }
+    return Parsed;
+  }
+
+ private:
+  TOptions& Options() { return Parsed.Options; }
+
+  void Refuse(std::u16string Message) {
+    if (!Parsed.Refusal) {
+      Parsed.Refusal = TRefusal{std::move(Message)};
+    }
+  }
+
+  void Take(const std::u16string& Argument) {
+    if (OnlyPaths || Argument.empty() || Argument.front() != OptionMark) {
+      Options().Paths.push_back(Argument);
+    } else if (Argument == EndOfOptions) {
+      OnlyPaths = true;
+    } else if (!TakeSwitch(Argument) && !TakeChoice(Argument)) {
+      Refuse(FormatText(u"Unknown option: '%s'", {Argument}));
+    }
+  }
+
+  // An option that stands alone and only turns something on.
+  bool TakeSwitch(std::u16string_view Argument) {
+    if (IsOneOf(Argument, RecursiveNames)) {
+      Options().Recursive = true;
+    } else if (IsOneOf(Argument, HelpNames)) {
+      Options().Help = true;
+    } else if (Argument == VersionName) {
+      Options().Version = true;
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // One of several options that exclude each other: an encoding, a form.
+  bool TakeChoice(std::u16string_view Argument) {
+    if (const TEncodingName* encoding = FindNamed(Argument, EncodingNames)) {
+      if (Choose(Encoding, encoding)) {
+        Options().Encoding = encoding->Encoding;
+      }
+    } else if (const TFormName* form = FindNamed(Argument, FormNames)) {
+      Options().MachineReadable = Options().MachineReadable || form->Form == TOutputForm::Json ||
+                                  form->Form == TOutputForm::Csv;
+      if (Choose(Form, form)) {
+        Options().Form = form->Form;
+      }
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // False, with a refusal, when another of the choices was made before.
+  template <typename TNamed>
+  bool Choose(const TNamed*& Chosen, const TNamed* Choice) {
+    if (Chosen != nullptr && Chosen->Name != Choice->Name) {
+      Refuse(FormatText(u"Options '%s' and '%s' cannot be used together",
+                        {Chosen->Name, Choice->Name}));
+      return false;
+    }
+    Chosen = Choice;
+    return true;
+  }
+
+  const std::vector<std::u16string>& Arguments;
+  std::size_t Next = 0;
+  TParsedOptions Parsed;
+  bool OnlyPaths = false;
+  const TEncodingName* Encoding = nullptr;
+  const TFormName* Form = nullptr;
+};
+
 }  // namespace
 
 TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments) {
-  TParsedOptions parsed;
-  TOptions& options = parsed.Options;
-  const TFormName* chosenForm = nullptr;
-  const TEncodingName* chosenEncoding = nullptr;
-  auto refuse = [&parsed](std::u16string Message) {
-    if (!parsed.Refusal) {
-      parsed.Refusal = TRefusal{std::move(Message)};
-    }
-  };
-
-  bool onlyPaths = false;
-  for (const std::u16string& argument : Arguments) {
-    if (onlyPaths || argument.empty() || argument.front() != OptionMark) {
-      options.Paths.push_back(argument);
-    } else if (argument == EndOfOptions) {
-      onlyPaths = true;
-    } else if (IsOneOf(argument, RecursiveNames)) {
-      options.Recursive = true;
-    } else if (const TEncodingName* encoding = FindNamed(argument, EncodingNames)) {
-      if (chosenEncoding != nullptr && chosenEncoding->Encoding != encoding->Encoding) {
-        refuse(FormatText(u"Options '%s' and '%s' cannot be used together",
-                          {chosenEncoding->Name, encoding->Name}));
-      } else {
-        chosenEncoding = encoding;
-        options.Encoding = encoding->Encoding;
-      }
-    } else if (IsOneOf(argument, HelpNames)) {
-      options.Help = true;
-    } else if (const TFormName* form = FindNamed(argument, FormNames)) {
-      options.MachineReadable = options.MachineReadable || form->Form == TOutputForm::Json ||
-                                form->Form == TOutputForm::Csv;
-      if (chosenForm != nullptr && chosenForm->Form != form->Form) {
-        refuse(FormatText(u"Options '%s' and '%s' cannot be used together",
-                          {chosenForm->Name, form->Name}));
-      } else {
-        chosenForm = form;
-        options.Form = form->Form;
-      }
-    } else {
-      refuse(FormatText(u"Unknown option: '%s'", {argument}));
-    }
-  }
-  if (options.Help) {
-    parsed.Refusal.reset();
-  }
-  return parsed;
+  return TOptionParser(Arguments).Parse();
 }
 
 }  // namespace kestrix

@@ -16,7 +16,8 @@ struct TOptions {
   // "--utf8" or "--utf16": the encoding of redirected text; none: the
   // system's own.
   std::optional<platform::TTextEncoding> Encoding;
-  bool Help = false;  // a help word stood among the options
+  bool Help = false;     // a help word stood among the options
+  bool Version = false;  // "--version": the version and license instead of a run
   TOutputForm Form = TOutputForm::Report;
   // "--json" or "--csv" stood among the options, also in a refused line:
   // then standard output carries nothing but that form.
@@ -38,7 +39,7 @@ struct TParsedOptions {
 // Reads the arguments after the program, where a known option counts
 // wherever it stands, up to "--", after which every argument is a path.
 // Any other argument beginning with "-" is refused, and so are two
-// different output forms. A help request wins over a refusal.
+// different output forms. A help or version request wins over a refusal.
 TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments);
 
 }  // namespace kestrix

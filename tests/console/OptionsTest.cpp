@@ -77,6 +77,9 @@ TEST(ParseOptions, HelpWordsAmongOptionsAskForHelpAndWinOverRefusals) {
     EXPECT_TRUE(parsed.Options.Help);
     EXPECT_FALSE(parsed.Refusal);
   }
+  const TParsedOptions version = ParseOptions({u"--bad", u"--version"});
+  EXPECT_TRUE(version.Options.Version);
+  EXPECT_FALSE(version.Refusal);
   // Help words that do not look like options stay paths.
   EXPECT_FALSE(Parsed({u"help", u"/?", u"?"}).Help);
 }

@@ -155,6 +155,30 @@ TEST_F(OptionsTest, OptionsWithoutPathsPrintTheUsage) {
   ExpectRun({"--", "--"}, NotFound({u"--"}), 2);
 }
 
+TEST_F(OptionsTest, VersionNeedsTheOptionsForm) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--version", "--"}, {"--json", "--version", "--bad"}}) {
+    const TRunResult run = RunKestrix(arguments, Folder.Path());
+    EXPECT_EQ(run.Output,
+              RedirectedText({u"kestrix " + ToU16(KESTRIX_PRODUCT_VERSION), u"License: MIT"}));
+    EXPECT_EQ(run.ExitCode, 0);
+  }
+  ExpectRun({"--version"}, NotFound({u"--version"}), 2);
+}
+
+// Help, usage and refusals of the options form honour an encoding option
+// wherever it stands; a help word first keeps the classic help.
+TEST_F(OptionsTest, EncodingOptionsShapeHelpAndRefusalsWhereverTheyStand) {
+  const std::string help = RunKestrix({"-h", "x", "--utf8"}, Folder.Path()).Output;
+  EXPECT_EQ(Utf8WithLF(FromUtf16LE(RunKestrix({"--utf16", "--help"}, Folder.Path()).Output)), help);
+  const TRunResult refused = RunKestrix({"--utf16", "--bad"}, Folder.Path());
+  EXPECT_EQ(Utf8WithLF(FromUtf16LE(refused.Output)),
+            RunKestrix({"--bad", "--utf8"}, Folder.Path()).Output);
+  EXPECT_EQ(refused.ExitCode, 2);
+  EXPECT_EQ(RunKestrix({"--help", "--utf16"}, Folder.Path()).Output,
+            RunKestrix({"help"}, Folder.Path()).Output);
+}
+
 TEST_F(OptionsTest, HelpAmongOptionsAddsTheOptionBlock) {
   for (const char* word : {"--help", "-help", "-?", "-h"}) {
     SCOPED_TRACE(word);

@@ -124,11 +124,14 @@ std::u16string FromUtf16LE(const std::string& Bytes) {
 }
 
 std::string Utf8OfRedirected(const std::string& Bytes) {
-  const std::u16string text = FromRedirected(Bytes);
+  return Utf8WithLF(FromRedirected(Bytes));
+}
+
+std::string Utf8WithLF(std::u16string_view Text) {
   std::u16string lf;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'\r' || i + 1 == text.size() || text[i + 1] != u'\n') {
-      lf += text[i];
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != u'\r' || i + 1 == Text.size() || Text[i + 1] != u'\n') {
+      lf += Text[i];
     }
   }
   return platform::Utf16ToUtf8(lf, platform::TLoneSurrogate::Replace);

@@ -32,8 +32,9 @@ std::string StdErrorLineEnd();
 std::u16string FromRedirected(const std::string& Bytes);
 // UTF-16LE bytes, as --utf16 writes them, as text.
 std::u16string FromUtf16LE(const std::string& Bytes);
-// Redirected output as UTF-8 with LF line ends on every system, with
-// every lone surrogate as U+FFFD.
+// Text as UTF-8 with LF line ends, every lone surrogate as U+FFFD.
+std::string Utf8WithLF(std::u16string_view Text);
+// Redirected output as UTF-8 with LF line ends on every system.
 std::string Utf8OfRedirected(const std::string& Bytes);
 // The report lines of a redirected run of one file: what stands between
 // its name line and the empty line that ends its block.
