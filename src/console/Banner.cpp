@@ -35,6 +35,7 @@ constexpr const char16_t* OptionLines[] = {
     u"  --json               print the fields of each file as JSON",
     u"  --csv                print one CSV row per file",
     u"  --verify             judge each file by its checksums and its frames",
+    u"  -q, --quiet          with --verify: only the files that need attention",
     u"  --                   every argument after it is a path",
     u"  -h, --help           show this help",
     u"  --version            show the version and the license",

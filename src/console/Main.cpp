@@ -99,7 +99,8 @@ std::unique_ptr<TFileAction> MakeAction(const TOptions& Options, TTextWriter& Ou
     case TOutputForm::Csv:
       return std::make_unique<TCheckAction>(std::make_unique<TCsvPrinter>(Output));
     case TOutputForm::Verify:
-      return std::make_unique<TCheckAction>(std::make_unique<TVerifyPrinter>(Output));
+      return std::make_unique<TCheckAction>(
+          std::make_unique<TVerifyPrinter>(Output, Options.Quiet));
     case TOutputForm::Report:
       break;
   }

@@ -16,6 +16,7 @@ constexpr std::array<std::u16string_view, 2> RecursiveNames = {u"--recursive", u
 // The help words that look like options, and the short form users try first.
 constexpr std::array<std::u16string_view, 4> HelpNames = {u"--help", u"-help", u"-?", u"-h"};
 constexpr std::u16string_view VersionName = u"--version";
+constexpr std::array<std::u16string_view, 2> QuietNames = {u"--quiet", u"-q"};
 
 struct TEncodingName {
   std::u16string_view Name;
@@ -65,6 +66,7 @@ class TOptionParser {
     while (Next < Arguments.size()) {
       Take(Arguments[Next++]);
     }
+    CheckFormOptions();
     if (Options().Help || Options().Version) {
       Parsed.Refusal.reset();
     }
@@ -98,6 +100,9 @@ class TOptionParser {
       Options().Help = true;
     } else if (Argument == VersionName) {
       Options().Version = true;
+    } else if (IsOneOf(Argument, QuietNames)) {
+      Options().Quiet = true;
+      QuietName = Argument;
     } else {
       return false;
     }
@@ -134,12 +139,20 @@ class TOptionParser {
     return true;
   }
 
+  // Options that belong to one output form.
+  void CheckFormOptions() {
+    if (Options().Quiet && Options().Form != TOutputForm::Verify) {
+      Refuse(FormatText(u"Option '%s' works only with '--verify'", {QuietName}));
+    }
+  }
+
   const std::vector<std::u16string>& Arguments;
   std::size_t Next = 0;
   TParsedOptions Parsed;
   bool OnlyPaths = false;
   const TEncodingName* Encoding = nullptr;
   const TFormName* Form = nullptr;
+  std::u16string_view QuietName;
 };
 
 }  // namespace

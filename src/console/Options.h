@@ -18,6 +18,7 @@ struct TOptions {
   std::optional<platform::TTextEncoding> Encoding;
   bool Help = false;     // a help word stood among the options
   bool Version = false;  // "--version": the version and license instead of a run
+  bool Quiet = false;    // "--verify" prints no line for an intact file or one that is no MP3
   TOutputForm Form = TOutputForm::Report;
   // "--json" or "--csv" stood among the options, also in a refused line:
   // then standard output carries nothing but that form.
@@ -39,7 +40,8 @@ struct TParsedOptions {
 // Reads the arguments after the program, where a known option counts
 // wherever it stands, up to "--", after which every argument is a path.
 // Any other argument beginning with "-" is refused, and so are two
-// different output forms. A help or version request wins over a refusal.
+// different output forms, and an option of one form with another. A help
+// or version request wins over a refusal.
 TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments);
 
 }  // namespace kestrix

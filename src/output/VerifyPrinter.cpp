@@ -149,6 +149,10 @@ std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands) 
 }
 
 void TVerifyPrinter::Print(const std::u16string& FullName, const TFileCheck& Check) {
+  const TVerdictKind kind = Check.Verdict.Kind;
+  if (Quiet && (kind == TVerdictKind::Ok || kind == TVerdictKind::NotMP3)) {
+    return;
+  }
   Output().WriteLine(VerifyLine(FullName, Check, UserThousands()));
 }
 

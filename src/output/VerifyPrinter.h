@@ -19,14 +19,18 @@ std::u16string ProblemText(TProblem Problem, const TVerdict& Verdict, const std:
 std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands);
 
 // One line per file for a person, then the counts; through the text
-// writer like the report.
+// writer like the report. Quiet leaves out the lines of the files that
+// need no attention: intact ones and those that are no MP3 file.
 class TVerifyPrinter final : public TPrinter {
  public:
-  using TPrinter::TPrinter;
+  explicit TVerifyPrinter(TTextWriter& Output, bool Quiet = false)
+      : TPrinter(Output), Quiet(Quiet) {}
   void Finish() override;
 
  private:
   void Print(const std::u16string& FullName, const TFileCheck& Check) override;
+
+  bool Quiet;
 };
 
 }  // namespace kestrix
