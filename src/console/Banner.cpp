@@ -36,6 +36,8 @@ constexpr const char16_t* OptionLines[] = {
     u"  --csv                print one CSV row per file",
     u"  --verify             judge each file by its checksums and its frames",
     u"  -q, --quiet          with --verify: only the files that need attention",
+    u"  --files-from FILE    also the paths in FILE, one a line (-: standard input)",
+    u"  --files0-from FILE   the same, each path ended by a NUL byte",
     u"  --                   every argument after it is a path",
     u"  -h, --help           show this help",
     u"  --version            show the version and the license",

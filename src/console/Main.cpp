@@ -10,6 +10,7 @@
 #include "console/CommandLine.h"
 #include "console/ExitCode.h"
 #include "console/FileActions.h"
+#include "console/FileList.h"
 #include "console/Options.h"
 #include "console/Progress.h"
 #include "console/Traversal.h"
@@ -131,16 +132,27 @@ void ShowNotFound(TTextWriter& Output, const std::vector<std::u16string>& Missin
   }
 }
 
+// The lists that ended before their end, each a line on standard error.
+TExitCode ShowListFailures(const TPathSource& Paths) {
+  const std::vector<std::u16string> failures = Paths.Failures();
+  TStdErrorWriter errors;
+  for (const std::u16string& failure : failures) {
+    errors.WriteLine(failure);
+  }
+  return failures.empty() ? ecSuccess : ecUsage;
+}
+
 // Every path in order, each walked on its own; then one not-found line for
 // each path that matched nothing.
-TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
+TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options, TPathSource& Paths) {
   int failedFiles = 0;
   std::vector<std::u16string> missing;
   const std::unique_ptr<TFileAction> action = MakeAction(Options, Output);
   {
     const auto progress = StartProgress(Output.IsConsole());
     action->Start();
-    for (const std::u16string& path : Options.Paths) {
+    while (const std::optional<std::u16string> next = Paths.Next()) {
+      const std::u16string& path = *next;
       TWalk walk;
       walk.Action = action.get();
       walk.Output = &Output;
@@ -157,11 +169,11 @@ TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
   if (action->AnyBad()) {
     code = CombineExitCodes(code, ecFileBad);
   }
-  if (missing.empty()) {
-    return code;
+  if (!missing.empty()) {
+    ShowNotFound(Output, missing, Options.Form);
+    code = CombineExitCodes(code, ecUsage);
   }
-  ShowNotFound(Output, missing, Options.Form);
-  return CombineExitCodes(code, ecUsage);
+  return CombineExitCodes(code, ShowListFailures(Paths));
 }
 
 // The banner, then the help, the refusal or the usage of a command line
@@ -205,14 +217,23 @@ TExitCode RunWithOptions(TWideStdOut& Output, const TCommandLine& CommandLine) {
     ShowVersion(Output, CommandLine.GetArgument(0));
     return ecSuccess;
   }
-  if (options.Help || parsed.Refusal || options.Paths.empty()) {
+  if (options.Help || parsed.Refusal) {
+    return ShowInsteadOfRunning(Output, CommandLine, parsed);
+  }
+  TPathSource paths(options.Paths, options.FileLists);
+  if (const std::optional<std::u16string> failure = paths.Open()) {
+    TStdErrorWriter errors;
+    errors.WriteLine(*failure);
+    return ecUsage;
+  }
+  if (!paths.AnyPath()) {
     return ShowInsteadOfRunning(Output, CommandLine, parsed);
   }
   if (!IsMachineReadable(options.Form)) {
     ShowBanner(Output, CommandLine.GetArgument(0));
     Output.WriteLine();
   }
-  return ProcessPaths(Output, options);
+  return ProcessPaths(Output, options, paths);
 }
 
 // Everything the guard of the main routine covers.

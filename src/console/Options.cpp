@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::u16string_view EndOfOptions = u"--";
 constexpr char16_t OptionMark = u'-';
+constexpr char16_t ValueMark = u'=';
 
 constexpr std::array<std::u16string_view, 2> RecursiveNames = {u"--recursive", u"-r"};
 // The help words that look like options, and the short form users try first.
@@ -35,6 +36,15 @@ constexpr std::array<TFormName, 3> FormNames = {{
     {u"--json", TOutputForm::Json},
     {u"--csv", TOutputForm::Csv},
     {u"--verify", TOutputForm::Verify},
+}};
+
+struct TListName {
+  std::u16string_view Name;
+  TListSeparator Separator;
+};
+constexpr std::array<TListName, 2> ListNames = {{
+    {u"--files-from", TListSeparator::Line},
+    {u"--files0-from", TListSeparator::Nul},
 }};
 
 template <std::size_t N>
@@ -87,7 +97,7 @@ class TOptionParser {
       Options().Paths.push_back(Argument);
     } else if (Argument == EndOfOptions) {
       OnlyPaths = true;
-    } else if (!TakeSwitch(Argument) && !TakeChoice(Argument)) {
+    } else if (!TakeSwitch(Argument) && !TakeChoice(Argument) && !TakeValue(Argument)) {
       Refuse(FormatText(u"Unknown option: '%s'", {Argument}));
     }
   }
@@ -136,6 +146,27 @@ class TOptionParser {
       return false;
     }
     Chosen = Choice;
+    return true;
+  }
+
+  // An option with a value: the next argument, or the text after "=".
+  bool TakeValue(std::u16string_view Argument) {
+    const std::u16string_view name = Argument.substr(0, Argument.find(ValueMark));
+    const TListName* list = FindNamed(name, ListNames);
+    if (list == nullptr) {
+      return false;
+    }
+    std::u16string value;
+    if (name.size() < Argument.size()) {
+      value = Argument.substr(name.size() + 1);
+    } else if (Next < Arguments.size()) {
+      value = Arguments[Next++];
+    }
+    if (value.empty()) {
+      Refuse(FormatText(u"Option '%s' needs the name of a file list", {name}));
+    } else {
+      Options().FileLists.push_back({value, list->Separator});
+    }
     return true;
   }
 

@@ -11,6 +11,21 @@ namespace kestrix {
 // What each matched file becomes on standard output.
 enum class TOutputForm { Report, Json, Csv, Verify };
 
+// How a file list separates its names: a line each ("--files-from"), or a
+// NUL byte after each ("--files0-from").
+enum class TListSeparator { Line, Nul };
+
+// A list of paths to check, named on the command line; "-" is standard
+// input.
+struct TFileListName {
+  std::u16string Name;
+  TListSeparator Separator = TListSeparator::Line;
+
+  bool operator==(const TFileListName& Other) const {
+    return Name == Other.Name && Separator == Other.Separator;
+  }
+};
+
 struct TOptions {
   bool Recursive = false;
   // "--utf8" or "--utf16": the encoding of redirected text; none: the
@@ -24,6 +39,8 @@ struct TOptions {
   // then standard output carries nothing but that form.
   bool MachineReadable = false;
   std::vector<std::u16string> Paths;  // in the order given
+  // Read after Paths, in the order given.
+  std::vector<TFileListName> FileLists;
 };
 
 // Why a command line was refused: the line that says so, printed before
@@ -39,9 +56,11 @@ struct TParsedOptions {
 
 // Reads the arguments after the program, where a known option counts
 // wherever it stands, up to "--", after which every argument is a path.
-// Any other argument beginning with "-" is refused, and so are two
-// different output forms, and an option of one form with another. A help
-// or version request wins over a refusal.
+// An option that takes a value takes the next argument, or what follows
+// "=" in its own ("--files-from=list.txt"). Any other argument beginning
+// with "-" is refused, and so are two different output forms, and an
+// option of one form with another. A help or version request wins over a
+// refusal.
 TParsedOptions ParseOptions(const std::vector<std::u16string>& Arguments);
 
 }  // namespace kestrix
