@@ -36,6 +36,7 @@ constexpr const char16_t* OptionLines[] = {
     u"  --csv                print one CSV row per file",
     u"  --verify             judge each file by its checksums and its frames",
     u"  -q, --quiet          with --verify: only the files that need attention",
+    u"  --summary            with --verify or --json: what the files are made of",
     u"  --files-from FILE    also the paths in FILE, one a line (-: standard input)",
     u"  --files0-from FILE   the same, each path ended by a NUL byte",
     u"  --                   every argument after it is a path",

@@ -91,21 +91,32 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
   return arguments;
 }
 
-// The report reads each file with its own reader; the judging forms print
-// what the analysis found.
-std::unique_ptr<TFileAction> MakeAction(const TOptions& Options, TTextWriter& Output) {
+// The printer of a judging form; none for the report.
+std::unique_ptr<TPrinter> MakePrinter(const TOptions& Options, TTextWriter& Output) {
   switch (Options.Form) {
     case TOutputForm::Json:
-      return std::make_unique<TCheckAction>(std::make_unique<TJsonPrinter>(Output));
+      return std::make_unique<TJsonPrinter>(Output);
     case TOutputForm::Csv:
-      return std::make_unique<TCheckAction>(std::make_unique<TCsvPrinter>(Output));
+      return std::make_unique<TCsvPrinter>(Output);
     case TOutputForm::Verify:
-      return std::make_unique<TCheckAction>(
-          std::make_unique<TVerifyPrinter>(Output, Options.Quiet));
+      return std::make_unique<TVerifyPrinter>(Output, Options.Quiet);
     case TOutputForm::Report:
       break;
   }
-  return std::make_unique<TReportAction>(Output);
+  return nullptr;
+}
+
+// The report reads each file with its own reader; the judging forms print
+// what the analysis found.
+std::unique_ptr<TFileAction> MakeAction(const TOptions& Options, TTextWriter& Output) {
+  std::unique_ptr<TPrinter> printer = MakePrinter(Options, Output);
+  if (!printer) {
+    return std::make_unique<TReportAction>(Output);
+  }
+  if (Options.Summary) {
+    printer->KeepLibrarySummary();
+  }
+  return std::make_unique<TCheckAction>(std::move(printer));
 }
 
 // JSON and CSV own standard output: no banner, no usage, and what a person

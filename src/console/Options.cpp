@@ -18,6 +18,7 @@ constexpr std::array<std::u16string_view, 2> RecursiveNames = {u"--recursive", u
 constexpr std::array<std::u16string_view, 4> HelpNames = {u"--help", u"-help", u"-?", u"-h"};
 constexpr std::u16string_view VersionName = u"--version";
 constexpr std::array<std::u16string_view, 2> QuietNames = {u"--quiet", u"-q"};
+constexpr std::u16string_view SummaryName = u"--summary";
 
 struct TEncodingName {
   std::u16string_view Name;
@@ -113,6 +114,8 @@ class TOptionParser {
     } else if (IsOneOf(Argument, QuietNames)) {
       Options().Quiet = true;
       QuietName = Argument;
+    } else if (Argument == SummaryName) {
+      Options().Summary = true;
     } else {
       return false;
     }
@@ -174,6 +177,10 @@ class TOptionParser {
   void CheckFormOptions() {
     if (Options().Quiet && Options().Form != TOutputForm::Verify) {
       Refuse(FormatText(u"Option '%s' works only with '--verify'", {QuietName}));
+    }
+    const TOutputForm form = Options().Form;
+    if (Options().Summary && form != TOutputForm::Verify && form != TOutputForm::Json) {
+      Refuse(FormatText(u"Option '%s' works only with '--verify' or '--json'", {SummaryName}));
     }
   }
 

@@ -34,6 +34,7 @@ struct TOptions {
   bool Help = false;     // a help word stood among the options
   bool Version = false;  // "--version": the version and license instead of a run
   bool Quiet = false;    // "--verify" prints no line for an intact file or one that is no MP3
+  bool Summary = false;  // "--verify" and "--json" end with what the library is made of
   TOutputForm Form = TOutputForm::Report;
   // "--json" or "--csv" stood among the options, also in a refused line:
   // then standard output carries nothing but that form.

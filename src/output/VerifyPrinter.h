@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "output/Printer.h"
 
@@ -17,6 +18,10 @@ std::u16string VerifyLine(const std::u16string& Path, const TFileCheck& Check,
 std::u16string ProblemText(TProblem Problem, const TVerdict& Verdict, const std::string& Thousands);
 // "<n> files: <n> OK, <n> WARN, <n> BAD, <n> not MP3, <n> errors".
 std::u16string VerifySummary(const TTally& Tally, const std::string& Thousands);
+// "Library: <n> files, <n> bytes, playing time h:mm:ss", then a line for
+// each group: "Encoders: 40 LAME3.100, 2 no LAME tag" ("none" for none).
+std::vector<std::u16string> LibraryLines(const TLibrarySummary& Summary,
+                                         const std::string& Thousands);
 
 // One line per file for a person, then the counts; through the text
 // writer like the report. Quiet leaves out the lines of the files that

@@ -2,6 +2,8 @@
 // only what needs attention, --summary what the library is made of.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
@@ -66,6 +68,42 @@ TEST_F(LibraryRunTest, QuietBelongsToVerify) {
     EXPECT_EQ(run.ExitCode, 2);
     EXPECT_NE(ShownText(run).find("Option '--quiet' works only with '--verify'\nUsage: "),
               std::string::npos)
+        << form;
+  }
+}
+
+TEST_F(LibraryRunTest, SummaryTellsWhatTheLibraryIsMadeOf) {
+  Folder.Write("a/mono.mp3", ReadFileBytes(SamplesFolder() / "mpeg2-mono-cbr64.mp3"));
+  Folder.Write("a/untagged.mp3", ReadFileBytes(SamplesFolder() / "no-lame-tag.mp3"));
+  const TRunResult verify = Run({"--verify", "--summary", "-r", "a"});
+  const std::u16string text = FromRedirected(verify.Output);
+  const std::u16string block =
+      u"5 files: 3 OK, 0 WARN, 1 BAD, 1 not MP3, 0 errors" + std::u16string(RedirectedLineEnd());
+  ASSERT_NE(text.find(block), std::u16string::npos);
+  EXPECT_EQ(text.substr(text.find(block) + block.size()),
+            FromRedirected(RedirectedText(
+                {u"Library: 5 files, " + Grouped(u"115630") + u" bytes, playing time 0:00:08",
+                 u"Encoders: 3 LAME3.100, 1 no LAME tag", u"Bitrate modes: 4 cbr",
+                 u"Sample rates: 3 44100 Hz stereo, 1 16000 Hz mono",
+                 u"Presets: 2 cbr 128, 1 cbr 64", u"Problems: 1 music_crc"})));
+
+  const TRunResult json = Run({"--summary", "-r", "a", "--json"});
+  const std::string last = json.Output.substr(json.Output.rfind('\n', json.Output.size() - 2) + 1);
+  const auto library = nlohmann::ordered_json::parse(last)["summary"]["library"];
+  EXPECT_EQ(library["bytes"], 115630);
+  EXPECT_NEAR(library["duration"].get<double>(), 8.3, 0.5);
+  EXPECT_EQ(library["sample_rates"].dump(), R"({"44100 Hz stereo":3,"16000 Hz mono":1})");
+  EXPECT_EQ(library["problems"].dump(), R"({"music_crc":1})");
+  EXPECT_EQ(json.ExitCode, 4);
+}
+
+TEST_F(LibraryRunTest, SummaryBelongsToVerifyAndJson) {
+  for (const char* form : {"--csv", "-r"}) {
+    const TRunResult run = Run({form, "--summary", "a"});
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_NE(
+        ShownText(run).find("Option '--summary' works only with '--verify' or '--json'\nUsage: "),
+        std::string::npos)
         << form;
   }
 }
