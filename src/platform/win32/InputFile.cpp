@@ -8,6 +8,9 @@ namespace kestrix::platform {
 
 namespace {
 
+// What POSIX says of a folder opened as a file; Windows only denies access.
+constexpr char FolderMessage[] = "Is a directory";
+
 HANDLE HandleOf(std::intptr_t Handle) {
   return reinterpret_cast<HANDLE>(Handle);
 }
@@ -43,7 +46,7 @@ bool TInputFile::Open(const std::u16string& Path) {
   if (handle == INVALID_HANDLE_VALUE) {
     // A folder cannot be opened as a file; say so rather than "access denied".
     const DWORD error = ::GetLastError();
-    Message = win32::ErrorText(IsFolder(Path) ? ERROR_DIRECTORY_NOT_SUPPORTED : error);
+    Message = IsFolder(Path) ? FolderMessage : win32::ErrorText(error);
     return false;
   }
   Handle = reinterpret_cast<std::intptr_t>(handle);
