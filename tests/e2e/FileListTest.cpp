@@ -15,15 +15,11 @@ using TLines = std::vector<std::u16string>;
 
 const TBytes Untagged = {'n', 'o', ' ', 't', 'a', 'g'};
 
-TBytes Bytes(const std::string& Text) {
-  return TBytes(Text.begin(), Text.end());
-}
-
 class FileListTest : public ::testing::Test {
  protected:
   fs::path Put(const std::string& Name) { return Folder.Write(Name, Untagged); }
-  fs::path List(const std::string& Name, const std::string& Text) {
-    return Folder.Write(Name, Bytes(Text));
+  void List(const std::string& Name, const std::string& Text) {
+    Folder.Write(Name, TBytes(Text.begin(), Text.end()));
   }
   TRunResult Run(const std::vector<std::string>& Arguments) {
     return RunKestrix(Arguments, Folder.Path());
