@@ -31,7 +31,7 @@ constexpr const char16_t* OptionLines[] = {
     u"Options, with more than one argument (a single argument is always a path):",
     u"  -r, --recursive      look for the name in every folder below as well",
     u"  --utf8               write all output as UTF-8 with LF line ends",
-    u"  --utf16              write all output as UTF-16LE with CR LF line ends",
+    u"  --utf16              write redirected output as UTF-16LE with CR LF",
     u"  --json               print the fields of each file as JSON",
     u"  --csv                print one CSV row per file",
     u"  --verify             judge each file by its checksums and its frames",
