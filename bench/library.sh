@@ -3,8 +3,8 @@
 # FILES copies of the bundled samples each, plus one large file, so both
 # the walk over many small files and the music CRC of a long one are
 # measured. Every form of each build against `cat` and `xargs -P N cat`,
-# warm and cold, interleaved (see compare.sh); output goes to /dev/null as
-# UTF-16LE, the way a user archives a report.
+# warm and cold, interleaved (see compare.sh); output goes to /dev/null in
+# the report's usual encoding, the way a user archives a report.
 #   bash bench/library.sh OLD NEW [folders] [files per folder] [warm runs]
 # Cold runs: COLD_RUNS, by default about half the warm ones; thread
 # settings: KESTRIX_JOBS (see compare.sh).

@@ -28,7 +28,7 @@ constexpr std::int64_t ShortPiece = 40;
 // The fixed-layout report of the bytes, as redirected output would hold it.
 std::u16string ReportText(const test::TBytes& File, std::int64_t Piece) {
   std::u16string text;
-  TWideStdOut output(text);
+  TWideStdOut output(text, TTextEncoding::Utf16LE);
   test::TMemoryStream stream(File, Piece);
   platform::TReadBuffer buffer;
   const TAnalysisNeeds report{false, CLocaleSeparators()};
@@ -55,14 +55,18 @@ void CheckReport(const test::TBytes& File) {
   Require(ReportText(File, ShortPiece) == whole, "short reads give the same report");
 }
 
-// The other printers print what the analysis of the bytes found.
+// The other printers print what the analysis of the bytes found, with the
+// library summary when asked to.
 template <typename TFormPrinter>
-std::u16string PrinterText(const test::TBytes& File) {
+std::u16string PrinterText(const test::TBytes& File, bool Summary = false) {
   test::TMemoryStream stream(File);
   const TFileCheck check = CheckStream(stream);
   std::u16string text;
-  TWideStdOut output(text);
+  TWideStdOut output(text, TTextEncoding::Utf16LE);
   TFormPrinter printer(output);
+  if (Summary) {
+    printer.KeepLibrarySummary();
+  }
   printer.Start();
   printer.PrintFile(u"/music/fuzz.mp3", check);
   printer.Finish();
@@ -71,8 +75,8 @@ std::u16string PrinterText(const test::TBytes& File) {
 
 // Every line is one JSON object, the last one the summary of one file.
 void CheckJson(const test::TBytes& File) {
-  const std::string text =
-      platform::Utf16ToUtf8(PrinterText<TJsonPrinter>(File), platform::TLoneSurrogate::Replace);
+  const std::string text = platform::Utf16ToUtf8(PrinterText<TJsonPrinter>(File, true),
+                                                 platform::TLoneSurrogate::Replace);
   std::size_t lines = 0;
   nlohmann::json last;
   for (std::size_t start = 0; start < text.size();) {
@@ -85,6 +89,7 @@ void CheckJson(const test::TBytes& File) {
   }
   Require(lines == 2, "one file object and one summary");
   Require(last["summary"]["files"] == 1, "the summary counts the file");
+  Require(last["summary"]["library"]["files"] <= 1, "the library holds at most the file");
 }
 
 // Quotes pair up, so the one file stays one row behind the header.

@@ -203,10 +203,21 @@ void CommandLineSeeds(const fs::path& Out) {
       u"kestrix a\0b",
       u"kestrix \"unclosed quote",
       u"kestrix caf\u00E9 \U0001F3B5.mp3 \xD800",
+      u"kestrix --verify -q --files-from list.txt --files0-from=- --summary --utf16 -- x",
   };
   int i = 0;
   for (const std::u16string& line : lines) {
     WriteSeed(Out, "line-" + std::to_string(i++), Utf16(line));
+  }
+  // The same target reads its bytes as file lists of both kinds.
+  const std::string lists[] = {
+      "a.mp3\r\n\r\nsub dir/b.mp3\n\nlast",
+      std::string("x.mp3\0\0y\nz.mp3\0", 16),
+      "bad\xFF\xC3name.mp3\n\xED\xA0\x80\r\r\n",
+  };
+  i = 0;
+  for (const std::string& list : lists) {
+    WriteSeed(Out, "list-" + std::to_string(i++), Text(list));
   }
 }
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Checks the bash completion's syntax and what it offers on a few command
-# lines, the last word being completed. Arguments: the script, a scratch folder.
+# lines, the last word being completed; then that the bash and zsh
+# completions both know every option the program's help lists. Arguments:
+# the bash script, a scratch folder, the zsh script, the program.
 bash -n "$1" && source "$1" || exit 1
+zsh_script=$(realpath "$3") program=$(realpath "$4")
 rm -rf "$2" && mkdir -p "$2" && cd "$2" && touch help.mp3 || exit 1
 failed=0
 expect() {
@@ -10,11 +13,35 @@ expect() {
   [ "${COMPREPLY[*]}" = "$1" ] || { echo "'${*:2}' gives '${COMPREPLY[*]}'" && failed=1; }
 }
 expect "--json" kestrix -r --j
-# No second output form; after "--" only paths, left to readline.
-expect "--recursive -r --utf8 -- --help -help -h" kestrix --csv x -
+# No second output form or encoding, no option of another form; after "--"
+# only paths, left to readline.
+expect "--recursive -r --utf8 --utf16 --files-from --files0-from -- --help -help -h --version" \
+  kestrix --csv x -
+expect "--summary" kestrix --json --s
+expect "--quiet" kestrix x --verify --q
+expect "" kestrix --utf16 --u
 expect "" kestrix -- --v
+# A file list's name is left to readline.
+expect "" kestrix --files0-from -
 # The help word, first only, or a path.
 expect "help help.mp3" kestrix he
 expect "" kestrix x he
 [ "$(complete -p kestrix)" = "complete -o default -F _kestrix kestrix" ] || failed=1
+
+# The options of the help's option block: the words before its text.
+options=$("$program" -h x | awk '/^  -/ {
+  split($0, columns, /   +/)
+  n = split(columns[1], words, /[, ]+/)
+  for (i = 1; i <= n; ++i) if (words[i] ~ /^-/) print words[i]
+}')
+[ "$(wc -l <<<"$options")" -ge 16 ] || { echo "help lists too few options: $options" && failed=1; }
+for option in $options; do
+  grep -qE -- "[ \"]${option}[ \"]" "$1" || { echo "bash completion lacks $option" && failed=1; }
+  # A zsh option is one of a spec's names: in its braces or before its text.
+  [ "$option" = "--" ] || grep -qE -- "[{,)*]${option}[[,}]" "$zsh_script" ||
+    { echo "zsh completion lacks $option" && failed=1; }
+done
+if command -v zsh >/dev/null; then
+  zsh -n "$zsh_script" || failed=1
+fi
 exit $failed

@@ -29,15 +29,24 @@ constexpr const char16_t* NoteLines[] = {
 
 constexpr const char16_t* OptionLines[] = {
     u"Options, with more than one argument (a single argument is always a path):",
-    u"  -r, --recursive  look for the name in every folder below as well",
-    u"  --utf8           write all output as UTF-8 with LF line ends",
-    u"  --json           print the fields of each file as JSON",
-    u"  --csv            print one CSV row per file",
-    u"  --verify         judge each file by its checksums and its frames",
-    u"  --               every argument after it is a path",
-    u"  -h, --help       show this help",
+    u"  -r, --recursive      look for the name in every folder below as well",
+    u"  --utf8               write all output as UTF-8 with LF line ends",
+    u"  --utf16              write redirected output as UTF-16LE with CR LF",
+    u"  --json               print the fields of each file as JSON",
+    u"  --csv                print one CSV row per file",
+    u"  --verify             judge each file by its checksums and its frames",
+    u"  -q, --quiet          with --verify: only the files that need attention",
+    u"  --summary            with --verify or --json: what the files are made of",
+    u"  --files-from FILE    also the paths in FILE, one a line (-: standard input)",
+    u"  --files0-from FILE   the same, each path ended by a NUL byte",
+    u"  --                   every argument after it is a path",
+    u"  -h, --help           show this help",
+    u"  --version            show the version and the license",
     u"Several paths are reported in the order given, under one banner.",
 };
+
+constexpr std::u16string_view ProgramName = u"kestrix";
+constexpr std::u16string_view License = u"MIT";
 
 // The executable's version strings, its version data read once.
 class TVersionStrings {
@@ -59,6 +68,11 @@ void ShowBanner(TTextWriter& Output, const std::u16string& ExeName) {
   Output.WriteFormatLine(u"Copyright %s", {strings[u"LegalCopyright"]});
   Output.WriteFormatLine(u"Release %s, compiled %s",
                          {strings[u"ProductVersion"], strings[u"CompileDate"]});
+}
+
+void ShowVersion(TTextWriter& Output, const std::u16string& ExeName) {
+  Output.WriteFormatLine(u"%s %s", {ProgramName, TVersionStrings(ExeName)[u"ProductVersion"]});
+  Output.WriteFormatLine(u"License: %s", {License});
 }
 
 void ShowUsage(TTextWriter& Output) {

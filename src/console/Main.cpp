@@ -12,6 +12,7 @@
 #include "console/CommandLine.h"
 #include "console/ExitCode.h"
 #include "console/FileActions.h"
+#include "console/FileList.h"
 #include "console/Options.h"
 #include "console/Progress.h"
 #include "console/Traversal.h"
@@ -95,20 +96,32 @@ std::vector<std::u16string> ArgumentsOf(const TCommandLine& CommandLine) {
   return arguments;
 }
 
-// Every form prints what the analysis found: the report its tag, the
-// judging forms their verdicts.
-std::unique_ptr<TFileAction> MakeAction(TOutputForm Form, TTextWriter& Output) {
-  switch (Form) {
+// The printer of a judging form; none for the report.
+std::unique_ptr<TPrinter> MakePrinter(const TOptions& Options, TTextWriter& Output) {
+  switch (Options.Form) {
     case TOutputForm::Json:
-      return std::make_unique<TCheckAction>(std::make_unique<TJsonPrinter>(Output));
+      return std::make_unique<TJsonPrinter>(Output);
     case TOutputForm::Csv:
-      return std::make_unique<TCheckAction>(std::make_unique<TCsvPrinter>(Output));
+      return std::make_unique<TCsvPrinter>(Output);
     case TOutputForm::Verify:
-      return std::make_unique<TCheckAction>(std::make_unique<TVerifyPrinter>(Output));
+      return std::make_unique<TVerifyPrinter>(Output, Options.Quiet);
     case TOutputForm::Report:
       break;
   }
-  return std::make_unique<TReportAction>(Output);
+  return nullptr;
+}
+
+// Every form prints what the analysis found: the report its tag, the
+// judging forms their verdicts.
+std::unique_ptr<TFileAction> MakeAction(const TOptions& Options, TTextWriter& Output) {
+  std::unique_ptr<TPrinter> printer = MakePrinter(Options, Output);
+  if (!printer) {
+    return std::make_unique<TReportAction>(Output);
+  }
+  if (Options.Summary) {
+    printer->KeepLibrarySummary();
+  }
+  return std::make_unique<TCheckAction>(std::move(printer));
 }
 
 // JSON and CSV own standard output: no banner, no usage, and what a person
@@ -135,10 +148,20 @@ void ShowNotFound(TTextWriter& Output, const std::vector<std::u16string>& Missin
   }
 }
 
+// The lists that ended before their end, each a line on standard error.
+TExitCode ShowListFailures(const TPathSource& Paths) {
+  const std::vector<std::u16string> failures = Paths.Failures();
+  TStdErrorWriter errors;
+  for (const std::u16string& failure : failures) {
+    errors.WriteLine(failure);
+  }
+  return failures.empty() ? ecSuccess : ecUsage;
+}
+
 // Every path in order, each walked on its own; then one not-found line for
 // each path that matched nothing.
-TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
-  const std::unique_ptr<TFileAction> action = MakeAction(Options.Form, Output);
+TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options, TPathSource& Paths) {
+  const std::unique_ptr<TFileAction> action = MakeAction(Options, Output);
   TWalk walk;
   walk.Action = action.get();
   walk.Output = &Output;
@@ -148,32 +171,24 @@ TExitCode ProcessPaths(TWideStdOut& Output, const TOptions& Options) {
     const auto progress = StartProgress(Output.IsConsole());
     walk.Progress = progress.get();
     action->Start();
-    auto path = Options.Paths.begin();
-    WalkPaths(
-        [&]() -> std::optional<std::u16string> {
-          if (path == Options.Paths.end()) {
-            return std::nullopt;
-          }
-          return *path++;
-        },
-        walk);
+    WalkPaths([&Paths] { return Paths.Next(); }, walk);
     action->Finish();
   }
   TExitCode code = walk.FailedFiles > 0 ? ecErrorPrinted : ecSuccess;
   if (action->AnyBad()) {
     code = CombineExitCodes(code, ecFileBad);
   }
-  if (walk.Missing.empty()) {
-    return code;
+  if (!walk.Missing.empty()) {
+    ShowNotFound(Output, walk.Missing, Options.Form);
+    code = CombineExitCodes(code, ecUsage);
   }
-  ShowNotFound(Output, walk.Missing, Options.Form);
-  return CombineExitCodes(code, ecUsage);
+  return CombineExitCodes(code, ShowListFailures(Paths));
 }
 
 // The banner, then the help, the refusal or the usage of a command line
 // that reports no file.
-TExitCode ShowInsteadOfRunning(TTextWriter& Output, const TCommandLine& CommandLine,
-                               const TParsedOptions& Parsed) {
+TExitCode ShowHelpOrUsage(TTextWriter& Output, const TCommandLine& CommandLine,
+                          const TParsedOptions& Parsed) {
   ShowBanner(Output, CommandLine.GetArgument(0));
   Output.WriteLine();
   if (Parsed.Options.Help) {
@@ -191,26 +206,43 @@ TExitCode ShowInsteadOfRunning(TTextWriter& Output, const TCommandLine& CommandL
   return ecUsage;
 }
 
+TExitCode ShowInsteadOfRunning(TWideStdOut& Output, const TCommandLine& CommandLine,
+                               const TParsedOptions& Parsed) {
+  if (Parsed.Options.MachineReadable) {
+    // A parser reading standard output gets nothing but its form.
+    TStdErrorWriter errors;
+    return ShowHelpOrUsage(errors, CommandLine, Parsed);
+  }
+  return ShowHelpOrUsage(Output, CommandLine, Parsed);
+}
+
 TExitCode RunWithOptions(TWideStdOut& Output, const TCommandLine& CommandLine) {
   const TParsedOptions parsed = ParseOptions(ArgumentsOf(CommandLine));
   const TOptions& options = parsed.Options;
-  if (options.Utf8) {
-    Output.UseUtf8();
+  if (options.Encoding) {
+    Output.UseEncoding(*options.Encoding);
   }
-  const bool runs = !options.Help && !parsed.Refusal && !options.Paths.empty();
-  if (!runs && options.MachineReadable) {
-    // A parser reading standard output gets nothing but its form.
+  if (options.Version && !options.Help) {
+    ShowVersion(Output, CommandLine.GetArgument(0));
+    return ecSuccess;
+  }
+  if (options.Help || parsed.Refusal) {
+    return ShowInsteadOfRunning(Output, CommandLine, parsed);
+  }
+  TPathSource paths(options.Paths, options.FileLists);
+  if (const std::optional<std::u16string> failure = paths.Open()) {
     TStdErrorWriter errors;
-    return ShowInsteadOfRunning(errors, CommandLine, parsed);
+    errors.WriteLine(*failure);
+    return ecUsage;
   }
-  if (!runs) {
+  if (!paths.AnyPath()) {
     return ShowInsteadOfRunning(Output, CommandLine, parsed);
   }
   if (!IsMachineReadable(options.Form)) {
     ShowBanner(Output, CommandLine.GetArgument(0));
     Output.WriteLine();
   }
-  return ProcessPaths(Output, options);
+  return ProcessPaths(Output, options, paths);
 }
 
 // Everything the guard of the main routine covers.

@@ -263,6 +263,9 @@ TTagFields DescribeTag(TDescriptiveKestrixReader& Reader, bool TagFound) {
     fields.Kind = TTagKind::Tag;
     fields.Revision = Reader.GetTagRevision();
     Describe(TagRows, Reader, fields);
+    if (Raw(Reader).GetPreset() != 0) {
+      fields.StoredPreset = Wide(Reader.GetPresetText());
+    }
     if (Reader.GetPresetStatus() == psGuessed) {
       fields.Guess =
           TPresetGuessBlock{Reader.GetPresetGuessModified(), Wide(Reader.GetPresetGuessText())};

@@ -113,6 +113,8 @@ struct TTagFields {
   std::vector<TFieldLine> Lines;           // in report order
   std::optional<TPresetGuessBlock> Guess;  // when the preset was guessed
   std::vector<TNamedValue> Values;         // in JSON format 1 order
+  // The name of the preset the tag stores; empty when it stores none.
+  std::u16string StoredPreset;
 
   // The guess block's text lines without their indent and the guess line
   // without its label, joined by a blank; the "preset_guess" field text.

@@ -130,7 +130,31 @@ std::string JsonErrorLine(const std::u16string& FullName, const std::string& Mes
   return JsonFileLine(FullName, FailedCheck(Message));
 }
 
-std::string JsonSummaryLine(const TTally& Tally) {
+namespace {
+
+// Counts keyed by name, largest first.
+TJson LibraryCounts(const std::vector<TNamedCount>& Counts) {
+  TJson object = TJson::object();
+  for (const TNamedCount& count : Counts) {
+    object[Utf8(count.Name)] = count.Count;
+  }
+  return object;
+}
+
+TJson LibraryObject(const TLibrarySummary& Summary) {
+  TJson library;
+  library["files"] = Summary.Files();
+  library["bytes"] = Summary.Bytes();
+  library["duration"] = Summary.Duration();
+  for (const TLibraryGroupName& group : LibraryGroups) {
+    library[std::string(group.Key)] = LibraryCounts(Summary.Counts(group.Group));
+  }
+  return library;
+}
+
+}  // namespace
+
+std::string JsonSummaryLine(const TTally& Tally, const std::optional<TLibrarySummary>& Library) {
   TJson summary;
   summary["format"] = JsonFormatVersion;
   summary["files"] = Tally.Files();
@@ -139,6 +163,9 @@ std::string JsonSummaryLine(const TTally& Tally) {
   summary["bad"] = Tally.Of(TVerdictKind::Bad);
   summary["not_mp3"] = Tally.Of(TVerdictKind::NotMP3);
   summary["error"] = Tally.Of(TVerdictKind::Error);
+  if (Library) {
+    summary["library"] = LibraryObject(*Library);
+  }
   TJson object;
   object["summary"] = summary;
   return Line(object);
@@ -149,7 +176,7 @@ void TJsonPrinter::Print(const std::u16string& FullName, const TFileCheck& Check
 }
 
 void TJsonPrinter::Finish() {
-  Output().WriteUtf8Line(JsonSummaryLine(Tally()), JsonLineEnd);
+  Output().WriteUtf8Line(JsonSummaryLine(Tally(), LibrarySummary()), JsonLineEnd);
 }
 
 }  // namespace kestrix

@@ -13,7 +13,9 @@ inline constexpr int JsonFormatVersion = 2;
 std::string JsonFileLine(const std::u16string& FullName, const TFileCheck& Check);
 // The object of a file that could not be read.
 std::string JsonErrorLine(const std::u16string& FullName, const std::string& Message);
-std::string JsonSummaryLine(const TTally& Tally);
+// With Library, the summary object holds it as "library".
+std::string JsonSummaryLine(const TTally& Tally,
+                            const std::optional<TLibrarySummary>& Library = std::nullopt);
 
 // JSON Lines in UTF-8 with LF line ends: one object per file in the order
 // of the walk, then one summary object.

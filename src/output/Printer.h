@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "analysis/FileCheck.h"
+#include "output/LibrarySummary.h"
 #include "text/WideWriter.h"
 
 namespace kestrix {
@@ -16,10 +18,15 @@ class TPrinter {
 
   // Before the first file of the run.
   virtual void Start() {}
+  // Also sums up what the files are made of, for the form's summary.
+  void KeepLibrarySummary() { Library.emplace(); }
   // Prints the file, then counts its verdict.
   void PrintFile(const std::u16string& FullName, const TFileCheck& Check) {
     Print(FullName, Check);
     Counts.Count(Check.Verdict.Kind);
+    if (Library) {
+      Library->Add(Check);
+    }
   }
   // After the last file of the run.
   virtual void Finish() {}
@@ -29,6 +36,8 @@ class TPrinter {
  protected:
   // The verdicts of the files printed so far.
   const TTally& Tally() const { return Counts; }
+  // What the files printed so far are made of, when it is kept.
+  const std::optional<TLibrarySummary>& LibrarySummary() const { return Library; }
   // Where the form's lines go.
   TTextWriter& Output() const { return Writer; }
 
@@ -37,6 +46,7 @@ class TPrinter {
 
   TTextWriter& Writer;
   TTally Counts;
+  std::optional<TLibrarySummary> Library;
 };
 
 }  // namespace kestrix

@@ -1,9 +1,19 @@
 #include "text/WideWriter.h"
 
-#include "platform/CodePage.h"
 #include "platform/Unicode.h"
 
 namespace kestrix {
+
+std::u16string_view LineEndOf(TTextEncoding Encoding) {
+  return Encoding == TTextEncoding::Utf8 ? Utf8LineEnd : LineEnd;
+}
+
+TTextEncoding TWideStdOut::WrittenEncoding() const {
+  if (IsConsole() && Encoding != TTextEncoding::Utf8) {
+    return platform::NativeTextEncoding();
+  }
+  return Encoding;
+}
 
 bool TWideStdOut::Write(std::u16string_view Text) {
   if (Memory != nullptr) {
@@ -11,9 +21,8 @@ bool TWideStdOut::Write(std::u16string_view Text) {
     return true;
   }
   bool written = false;
-  if (Utf8) {
-    const std::string bytes =
-        platform::Utf16ToUtf8(ValidUtf16Text(Text), platform::TLoneSurrogate::Replace);
+  if (WrittenEncoding() == TTextEncoding::Utf8) {
+    const std::string bytes = ValidUtf8(Text);
     written = Output->IsConsole() ? Output->WriteConsoleUtf8(bytes)
                                   : Output->WriteBytes(bytes.data(), bytes.size());
   } else if (Output->IsConsole()) {
@@ -28,7 +37,7 @@ bool TWideStdOut::Write(std::u16string_view Text) {
 
 bool TWideStdOut::PutLine(std::u16string_view Text) {
   std::u16string line = IsConsole() ? ConsoleSafeText(Text) : std::u16string(Text);
-  line += Utf8 ? Utf8LineEnd : LineEnd;
+  line += LineEndOf(WrittenEncoding());
   return Write(line);
 }
 
@@ -51,9 +60,17 @@ bool TWideStdOut::PutUtf8Line(std::string_view Text, std::string_view End) {
   return written;
 }
 
+namespace {
+
+std::u16string_view NativeLineEnd() {
+  return LineEndOf(platform::NativeTextEncoding());
+}
+
+}  // namespace
+
 bool TStdErrorWriter::PutLine(std::u16string_view Text) {
   Pending += Text;
-  Pending += LineEnd;
+  Pending += NativeLineEnd();
   WriteEndedLines();
   return true;
 }
@@ -65,14 +82,15 @@ bool TStdErrorWriter::PutUtf8Line(std::string_view Text, std::string_view End) {
   return true;
 }
 
-// A text with CR LF inside it is as many lines as a redirected output
+// A text with line ends inside it is as many lines as a redirected output
 // would show.
 void TStdErrorWriter::WriteEndedLines() {
+  const std::u16string_view lineEnd = NativeLineEnd();
   std::size_t start = 0;
-  for (std::size_t end = Pending.find(LineEnd); end != std::u16string::npos;
-       end = Pending.find(LineEnd, start)) {
-    platform::WriteStdError(platform::Narrow(ConsoleSafeText(Pending.substr(start, end - start))));
-    start = end + LineEnd.size();
+  for (std::size_t end = Pending.find(lineEnd); end != std::u16string::npos;
+       end = Pending.find(lineEnd, start)) {
+    platform::WriteStdErrorLine(ConsoleSafeText(Pending.substr(start, end - start)));
+    start = end + lineEnd.size();
   }
   Pending.erase(0, start);
 }

@@ -23,7 +23,7 @@ std::u16string RefusalOf(const TArgs& Arguments) {
 TEST(ParseOptions, OptionsCountWhereverTheyStand) {
   const TOptions options = Parsed({u"a.mp3", u"-r", u"b", u"--utf8"});
   EXPECT_TRUE(options.Recursive);
-  EXPECT_TRUE(options.Utf8);
+  EXPECT_EQ(options.Encoding, platform::TTextEncoding::Utf8);
   EXPECT_FALSE(options.Help);
   EXPECT_EQ(options.Form, TOutputForm::Report);
   EXPECT_EQ(options.Paths, (TArgs{u"a.mp3", u"b"}));
@@ -33,7 +33,7 @@ TEST(ParseOptions, OptionsCountWhereverTheyStand) {
 TEST(ParseOptions, EverythingAfterDoubleDashIsAPath) {
   const TOptions options = Parsed({u"-r", u"--", u"--utf8", u"-x", u"--", u"-h"});
   EXPECT_TRUE(options.Recursive);
-  EXPECT_FALSE(options.Utf8);
+  EXPECT_FALSE(options.Encoding);
   EXPECT_FALSE(options.Help);
   EXPECT_EQ(options.Paths, (TArgs{u"--utf8", u"-x", u"--", u"-h"}));
 }
@@ -56,12 +56,19 @@ TEST(ParseOptions, TwoFormsAreRefusedNamingBoth) {
             u"Options '--verify' and '--json' cannot be used together");
 }
 
+TEST(ParseOptions, OneEncodingAtATime) {
+  EXPECT_EQ(Parsed({u"--utf16", u"a", u"--utf16"}).Encoding, platform::TTextEncoding::Utf16LE);
+  EXPECT_EQ(RefusalOf({u"--utf16", u"a", u"--utf8"}),
+            u"Options '--utf16' and '--utf8' cannot be used together");
+}
+
 TEST(ParseOptions, UnknownOptionsAreRefusedFirstOneNamed) {
   EXPECT_EQ(RefusalOf({u"a", u"--RECURSIVE", u"-x"}), u"Unknown option: '--RECURSIVE'");
   EXPECT_EQ(RefusalOf({u"-", u"a"}), u"Unknown option: '-'");
   EXPECT_EQ(RefusalOf({u"--recursive=yes", u"a"}), u"Unknown option: '--recursive=yes'");
   // The options are still read, so --utf8 shapes the refusal's output too.
-  EXPECT_TRUE(ParseOptions({u"--bad", u"--utf8"}).Options.Utf8);
+  EXPECT_EQ(ParseOptions({u"--bad", u"--utf16"}).Options.Encoding,
+            platform::TTextEncoding::Utf16LE);
 }
 
 TEST(ParseOptions, HelpWordsAmongOptionsAskForHelpAndWinOverRefusals) {
@@ -70,6 +77,9 @@ TEST(ParseOptions, HelpWordsAmongOptionsAskForHelpAndWinOverRefusals) {
     EXPECT_TRUE(parsed.Options.Help);
     EXPECT_FALSE(parsed.Refusal);
   }
+  const TParsedOptions version = ParseOptions({u"--bad", u"--version"});
+  EXPECT_TRUE(version.Options.Version);
+  EXPECT_FALSE(version.Refusal);
   // Help words that do not look like options stay paths.
   EXPECT_FALSE(Parsed({u"help", u"/?", u"?"}).Help);
 }

@@ -103,13 +103,13 @@ TEST(Entry, ClosedStandardOutputEndsWithCodeOne) {
   const TRunResult run = RunShell(ShellQuote(KESTRIX_EXE) + " help >&-");
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_FALSE(run.Errors.empty());
-  EXPECT_EQ(run.Errors.substr(run.Errors.size() - 2), "\r\n");
+  EXPECT_EQ(run.Errors.back(), '\n');
 }
 
 TEST(Entry, FailedWritesEndWithCodeOne) {
   const TRunResult run = RunShell(ShellQuote(KESTRIX_EXE) + " help >/dev/full");
   EXPECT_EQ(run.ExitCode, 1);
-  EXPECT_EQ(run.Errors, "Standard output could not be written: the report is incomplete.\r\n");
+  EXPECT_EQ(run.Errors, "Standard output could not be written: the report is incomplete.\n");
 }
 
 TEST(Entry, ExecutableWithoutVersionDataPrintsEmptyBannerPlaces) {

@@ -393,10 +393,10 @@ TEST_F(HostileTest, FullDiskAndClosedOutputDuringReports) {
   const std::string samples = " --recursive " + ShellQuote(KESTRIX_SAMPLES_DIR);
   const TRunResult full = RunShell(Bounded + Kestrix() + samples + " >/dev/full");
   EXPECT_EQ(full.ExitCode, 1);
-  EXPECT_EQ(full.Errors, "Standard output could not be written: the report is incomplete.\r\n");
+  EXPECT_EQ(full.Errors, "Standard output could not be written: the report is incomplete.\n");
   const TRunResult closed = RunShell(Bounded + Kestrix() + samples + " >&-");
   EXPECT_EQ(closed.ExitCode, 1);
-  EXPECT_EQ(closed.Errors, "Standard output is not available: Bad file descriptor\r\n");
+  EXPECT_EQ(closed.Errors, "Standard output is not available: Bad file descriptor\n");
 }
 
 TEST_F(HostileTest, NoFileIsChangedByARun) {

@@ -282,22 +282,6 @@ TEST_F(MachineOutputTest, FieldTextsAreTheReportLinesAndValuesAgree) {
   EXPECT_EQ(objects.back()["summary"]["format"], 2);
 }
 
-// A locale that groups digits: en_US on POSIX; on Windows the user's, which
-// a run shares with this test (wine makes C.UTF-8 an English one).
-bool HaveGroupingLocale() {
-#ifdef _WIN32
-  return platform::GetNumberSeparators().Thousands == ",";
-#else
-  return RunShell("locale -a | grep -qix 'en_US.utf-\\?8'").ExitCode == 0;
-#endif
-}
-
-#ifdef _WIN32
-const std::string GroupingEnvironment = "LC_ALL=C.UTF-8";
-#else
-const std::string GroupingEnvironment = "LC_ALL=en_US.UTF-8";
-#endif
-
 TEST_F(MachineOutputTest, NoGroupingWhateverTheLocale) {
   if (!HaveGroupingLocale()) {
     GTEST_SKIP() << "no locale that groups digits (tools/install-deps makes en_US.UTF-8)";
@@ -360,8 +344,8 @@ TEST_F(MachineOutputTest, UnreadableFileIsAnError) {
   EXPECT_EQ(jsonRun.ExitCode, 3);
   EXPECT_EQ(run("--csv", locked).ExitCode, 3);
   const TRunResult verify = run("--verify", locked);
-  EXPECT_NE(Utf8OfUtf16LE(verify.Output)
-                .find("ERR  " + locked.string() + ": Cannot open file " + locked.string() + "\r\n"),
+  EXPECT_NE(Utf8OfRedirected(verify.Output)
+                .find("ERR  " + locked.string() + ": Cannot open file " + locked.string() + "\n"),
             std::string::npos);
   EXPECT_EQ(verify.ExitCode, 3);
   // An error outranks a bad file.
@@ -401,7 +385,7 @@ TEST_F(MachineOutputTest, JsonHoldsNothingButObjects) {
   EXPECT_EQ(objects[0]["path"], good.string());
   EXPECT_EQ(objects[1], json::parse(R"({"summary":{"format":2,"files":1,"ok":1,"warn":0,)"
                                     R"("bad":0,"not_mp3":0,"error":0}})"));
-  EXPECT_EQ(run.Errors, "FILE NOT FOUND: '" + missing + "'\r\n");
+  EXPECT_EQ(run.Errors, "FILE NOT FOUND: '" + missing + "'" + StdErrorLineEnd());
   EXPECT_EQ(run.ExitCode, 2);
 }
 
@@ -458,7 +442,7 @@ TEST_F(MachineOutputTest, VerifyGroupsDigitsLikeTheReport) {
   const fs::path cut = Damaged("cut.mp3", [](TBytes& b) { b.resize(b.size() - 12345); });
   const TRunResult run =
       RunKestrix({"--verify", cut.string(), cut.string()}, {}, GroupingEnvironment);
-  EXPECT_NE(Utf8OfUtf16LE(run.Output).find("; file ends 12,345 bytes before the stored music"),
+  EXPECT_NE(Utf8OfRedirected(run.Output).find("; file ends 12,345 bytes before the stored music"),
             std::string::npos);
 }
 

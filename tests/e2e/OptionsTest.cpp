@@ -110,9 +110,9 @@ TEST_F(OptionsTest, TwoOutputFormsAreRefused) {
     const TRunResult run = RunKestrix(arguments, Folder.Path());
     EXPECT_EQ(run.Output, "");
     EXPECT_EQ(run.ExitCode, 2);
-    EXPECT_NE(run.Errors.find("\r\nOptions '--" + arguments[0].substr(2) +
-                              "' and '--csv' "
-                              "cannot be used together\r\nUsage: Kestrix"),
+    const std::string end = StdErrorLineEnd();
+    EXPECT_NE(run.Errors.find(end + "Options '--" + arguments[0].substr(2) +
+                              "' and '--csv' cannot be used together" + end + "Usage: Kestrix"),
               std::string::npos)
         << run.Errors;
   }
@@ -129,7 +129,7 @@ TEST_F(OptionsTest, RefusalOnStandardErrorKeepsItsLineBreaks) {
   const TRunResult run = RunKestrix({"--json", "--a\r\nb\x1B", "x"}, Folder.Path());
   EXPECT_EQ(run.Output, "");
   EXPECT_EQ(run.ExitCode, 2);
-  EXPECT_NE(run.Errors.find("\r\nUnknown option: '--a\r\nb\xEF\xBF\xBD'\r\nUsage: Kestrix"),
+  EXPECT_NE(run.Errors.find("\nUnknown option: '--a\xEF\xBF\xBD\nb\xEF\xBF\xBD'\nUsage: Kestrix"),
             std::string::npos)
       << run.Errors;
 }
@@ -155,6 +155,30 @@ TEST_F(OptionsTest, OptionsWithoutPathsPrintTheUsage) {
   ExpectRun({"--", "--"}, NotFound({u"--"}), 2);
 }
 
+TEST_F(OptionsTest, VersionNeedsTheOptionsForm) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--version", "--"}, {"--json", "--version", "--bad"}}) {
+    const TRunResult run = RunKestrix(arguments, Folder.Path());
+    EXPECT_EQ(run.Output,
+              RedirectedText({u"kestrix " + ToU16(KESTRIX_PRODUCT_VERSION), u"License: MIT"}));
+    EXPECT_EQ(run.ExitCode, 0);
+  }
+  ExpectRun({"--version"}, NotFound({u"--version"}), 2);
+}
+
+// Help, usage and refusals of the options form honour an encoding option
+// wherever it stands; a help word first keeps the classic help.
+TEST_F(OptionsTest, EncodingOptionsShapeHelpAndRefusalsWhereverTheyStand) {
+  const std::string help = RunKestrix({"-h", "x", "--utf8"}, Folder.Path()).Output;
+  EXPECT_EQ(Utf8WithLF(FromUtf16LE(RunKestrix({"--utf16", "--help"}, Folder.Path()).Output)), help);
+  const TRunResult refused = RunKestrix({"--utf16", "--bad"}, Folder.Path());
+  EXPECT_EQ(Utf8WithLF(FromUtf16LE(refused.Output)),
+            RunKestrix({"--bad", "--utf8"}, Folder.Path()).Output);
+  EXPECT_EQ(refused.ExitCode, 2);
+  EXPECT_EQ(RunKestrix({"--help", "--utf16"}, Folder.Path()).Output,
+            RunKestrix({"help"}, Folder.Path()).Output);
+}
+
 TEST_F(OptionsTest, HelpAmongOptionsAddsTheOptionBlock) {
   for (const char* word : {"--help", "-help", "-?", "-h"}) {
     SCOPED_TRACE(word);
@@ -164,11 +188,12 @@ TEST_F(OptionsTest, HelpAmongOptionsAddsTheOptionBlock) {
     ASSERT_EQ(run.Output.compare(0, classic.Output.size(), classic.Output), 0)
         << "starts with the classic help output";
     const std::string block = run.Output.substr(classic.Output.size());
-    EXPECT_EQ(block.compare(0, 4, RedirectedText({u""})), 0) << "an empty line first";
+    const std::u16string text = FromRedirected(block);
+    EXPECT_EQ(text.compare(0, RedirectedLineEnd().size(), RedirectedLineEnd()), 0)
+        << "an empty line first";
     for (const char16_t* option :
          {u"--recursive", u"--utf8", u"--json", u"--csv", u"--verify", u"--help"}) {
-      EXPECT_NE(block.find(RedirectedText({option}).substr(0, 2 * std::u16string(option).size())),
-                std::string::npos);
+      EXPECT_NE(text.find(option), std::u16string::npos);
     }
   }
 }

@@ -3,6 +3,8 @@
 // and LAME's own stored CRCs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/RunKestrix.h"
 #include "support/TestFiles.h"
 
@@ -136,20 +138,66 @@ TEST(SampleReport, FileWithoutLameTag) {
 TEST(SampleReport, StoredAndRecomputedCRCsAgreeInEveryReport) {
   const TRunResult run = RunKestrix({(SamplesFolder() / "*.mp3").string()}, {}, "LC_ALL=C.UTF-8");
   ASSERT_EQ(run.ExitCode, 0);
-  std::u16string text;
-  for (std::size_t i = 0; i + 1 < run.Output.size(); i += 2) {
-    text += static_cast<char16_t>(static_cast<unsigned char>(run.Output[i]) |
-                                  (static_cast<unsigned char>(run.Output[i + 1]) << 8));
-  }
+  const std::u16string text = FromRedirected(run.Output);
   int reports = 0;
   for (std::size_t at = text.find(u"Music CRC:          "); at != std::u16string::npos;
        at = text.find(u"Music CRC:          ", at + 1)) {
-    const std::u16string block = text.substr(at, 140);
-    EXPECT_EQ(block.substr(20, 4), block.substr(46, 4)) << "music CRC";
-    EXPECT_EQ(block.substr(72, 4), block.substr(98, 4)) << "tag CRC";
+    // Four lines of a 20-column label and four hex digits each.
+    const std::size_t line = 24 + RedirectedLineEnd().size();
+    const std::u16string block = text.substr(at, 4 * line);
+    EXPECT_EQ(block.substr(20, 4), block.substr(20 + line, 4)) << "music CRC";
+    EXPECT_EQ(block.substr(20 + 2 * line, 4), block.substr(20 + 3 * line, 4)) << "tag CRC";
     ++reports;
   }
   EXPECT_GE(reports, 10);
+}
+
+// Each path line cut to the file's name: what of a report does not depend
+// on where the samples lie.
+std::u16string CutPathLines(const std::u16string& Text) {
+  std::u16string cut;
+  for (std::size_t start = 0, end = 0; (end = Text.find(u"\r\n", start)) != std::u16string::npos;
+       start = end + 2) {
+    std::u16string line = Text.substr(start, end - start);
+    const std::size_t folderEnd = line.find_last_of(u"/\\");
+    if (folderEnd != std::u16string::npos && line.size() > 4 &&
+        line.compare(line.size() - 4, 4, u".mp3") == 0) {
+      line.erase(0, folderEnd + 1);
+    }
+    cut += line + u"\r\n";
+  }
+  return cut;
+}
+
+// tests/data/make-golden.sh made the file from the Linux program's
+// --utf16; the Windows suite checks it against the Windows program's own
+// redirected bytes, so both programs write the same.
+TEST(SampleReport, Utf16IsWhatTheWindowsProgramWritesRedirected) {
+  if (!HaveGroupingLocale()) {
+    GTEST_SKIP() << "no locale that groups digits (tools/install-deps makes en_US.UTF-8)";
+  }
+  std::vector<std::string> samples;
+  for (const auto& entry : fs::directory_iterator(SamplesFolder())) {
+    if (entry.path().extension() == ".mp3") {
+      samples.push_back(entry.path().string());
+    }
+  }
+  std::sort(samples.begin(), samples.end());
+#ifndef _WIN32
+  samples.insert(samples.begin(), "--utf16");
+#endif
+  const TRunResult run = RunKestrix(samples, {}, GroupingEnvironment);
+  ASSERT_EQ(run.ExitCode, 0);
+  std::vector<std::u16string> banner = BannerLines();
+  banner.push_back(u"");
+  const std::string bannerBytes = Utf16Text(banner);
+  ASSERT_EQ(run.Output.compare(0, bannerBytes.size(), bannerBytes), 0);
+  const TBytes golden = ReadFileBytes(TestDataFolder() / "samples-report.utf16le");
+  // Whole code units on both sides, so equal texts are equal bytes.
+  EXPECT_EQ(run.Output.size() % 2, 0u);
+  EXPECT_EQ(golden.size() % 2, 0u);
+  EXPECT_EQ(CutPathLines(FromUtf16LE(run.Output.substr(bannerBytes.size()))),
+            FromUtf16LE(std::string(golden.begin(), golden.end())));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
-// What the output is made of: valid UTF-16LE when redirected, and UTF-8
-// with LF line ends everywhere with --utf8.
+// What the output is made of: UTF-8 with LF line ends on POSIX and with
+// --utf8 everywhere, and the Windows program's UTF-16LE with CR LF on
+// Windows and with --utf16 everywhere.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "platform/Unicode.h"
 #include "support/RunKestrix.h"
@@ -12,18 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const TBytes Untagged = {'n', 'o', ' ', 't', 'a', 'g'};
-
-// What --utf8 should make of a redirected run's bytes.
-std::string AsUtf8WithLF(const std::string& Utf16LE) {
-  std::u16string text = FromUtf16LE(Utf16LE);
-  std::u16string lf;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')) {
-      lf += text[i];
-    }
-  }
-  return platform::Utf16ToUtf8(lf, platform::TLoneSurrogate::Replace);
-}
 
 #ifdef _WIN32
 const char PathSeparator = '\\';
@@ -46,19 +37,30 @@ TEST(TextOutput, NameThatIsNotUtf8ConvertsCleanlyFromUtf16) {
   const TTempFolder folder;
   folder.Write("bad\xFFname.mp3", Untagged);
   const TRunResult run = RunShell(
-      Kestrix("'*.mp3' | iconv -f UTF-16LE -t UTF-8 && echo converted >&2"), folder.Path());
+      Kestrix("--utf16 '*.mp3' | iconv -f UTF-16LE -t UTF-8 && echo converted >&2"), folder.Path());
   EXPECT_EQ(run.Errors, "converted\n");
   EXPECT_NE(run.Output.find("/bad\xEF\xBF\xBDname.mp3\r\nLAME tag not found."), std::string::npos);
 }
+
+TEST(TextOutput, ReportIsUtf8IntoAPipe) {
+  const TRunResult run = RunShell(Kestrix(
+      ShellQuote((SamplesFolder() / "mpeg1-stereo-cbr128.mp3").string()) + " | grep Preset"));
+  EXPECT_EQ(run.Output, "Preset:             cbr 128\n");
+}
 #endif
 
-TEST(TextOutput, Utf8IsTheRedirectedTextWithLFLineEnds) {
+TEST(TextOutput, Utf8AndUtf16AreTheRedirectedTextInOneEncodingEach) {
   const std::string samples = SamplesFolder().u8string();
-  const TRunResult wide = RunKestrix({"--recursive", samples});
-  ASSERT_EQ(wide.ExitCode, 0);
+  const TRunResult native = RunKestrix({"--recursive", samples});
+  ASSERT_EQ(native.ExitCode, 0);
   const TRunResult utf8 = RunKestrix({"--utf8", "-r", samples});
-  EXPECT_EQ(utf8.Output, AsUtf8WithLF(wide.Output));
+  EXPECT_EQ(utf8.Output, Utf8OfRedirected(native.Output));
   EXPECT_EQ(utf8.Output.find('\r'), std::string::npos);
+  // UTF-16LE without a byte-order mark, every line ending in CR LF.
+  const std::u16string utf16 = FromUtf16LE(RunKestrix({"-r", "--utf16", samples}).Output);
+  EXPECT_EQ(Utf8WithLF(utf16), utf8.Output);
+  EXPECT_EQ(std::count(utf16.begin(), utf16.end(), u'\r'),
+            std::count(utf16.begin(), utf16.end(), u'\n'));
 }
 
 // Line by line, as grep -c '^Preset:  ' counts them.

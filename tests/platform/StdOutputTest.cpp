@@ -80,7 +80,7 @@ TEST(StdOutput, ClosedStandardOutputRaisesWithTheSystemsMessage) {
   });
   ASSERT_TRUE(WIFEXITED(result.Status));
   EXPECT_EQ(WEXITSTATUS(result.Status), 0);
-  EXPECT_EQ(result.Output, "Standard output is not available: Bad file descriptor\r\n");
+  EXPECT_EQ(result.Output, "Standard output is not available: Bad file descriptor\n");
 }
 
 TEST(StdOutput, PipeIsNotAConsoleAndGetsEveryByte) {
@@ -188,13 +188,14 @@ TEST(StdOutput, TerminalIsAConsoleAndGetsTheCodePagesText) {
   EXPECT_EQ(got, expected);
 }
 
-TEST(StdError, TextThenCarriageReturnLineFeed) {
+TEST(StdError, Utf8TextThenLineFeed) {
   const TChildResult result = RunChild(STDERR_FILENO, [] {
     WriteStdError("ERROR: out of luck");
     WriteStdError("");
+    WriteStdErrorLine(u"caf\u00E9 \xDCFF");
     return 0;
   });
-  EXPECT_EQ(result.Output, "ERROR: out of luck\r\n\r\n");
+  EXPECT_EQ(result.Output, "ERROR: out of luck\n\ncaf\xC3\xA9 ?\n");
 }
 
 #endif

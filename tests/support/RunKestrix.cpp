@@ -24,6 +24,20 @@ std::optional<std::string> UnprivilegedPrefix() {
 }
 #endif
 
+bool HaveGroupingLocale() {
+#ifdef _WIN32
+  return platform::GetNumberSeparators().Thousands == ",";
+#else
+  return RunShell("locale -a | grep -qix 'en_US.utf-\\?8'").ExitCode == 0;
+#endif
+}
+
+#ifdef _WIN32
+const std::string GroupingEnvironment = "LC_ALL=C.UTF-8";
+#else
+const std::string GroupingEnvironment = "LC_ALL=en_US.UTF-8";
+#endif
+
 std::u16string Grouped(std::u16string_view Digits) {
 #ifdef _WIN32
   // The program and the test share the user's locale.
@@ -42,7 +56,7 @@ std::u16string Grouped(std::u16string_view Digits) {
   return text;
 }
 
-std::string RedirectedText(const std::vector<std::u16string>& Lines) {
+std::string Utf16Text(const std::vector<std::u16string>& Lines) {
   std::string bytes;
   for (const std::u16string& line : Lines) {
     for (const char16_t c : line + u"\r\n") {
@@ -52,6 +66,48 @@ std::string RedirectedText(const std::vector<std::u16string>& Lines) {
   }
   return bytes;
 }
+
+#ifdef _WIN32
+
+std::string RedirectedText(const std::vector<std::u16string>& Lines) {
+  return Utf16Text(Lines);
+}
+
+std::u16string_view RedirectedLineEnd() {
+  return u"\r\n";
+}
+
+std::string StdErrorLineEnd() {
+  return "\r\n";
+}
+
+std::u16string FromRedirected(const std::string& Bytes) {
+  return FromUtf16LE(Bytes);
+}
+
+#else
+
+std::string RedirectedText(const std::vector<std::u16string>& Lines) {
+  std::string bytes;
+  for (const std::u16string& line : Lines) {
+    bytes += platform::Utf16ToUtf8(line, platform::TLoneSurrogate::Replace) + "\n";
+  }
+  return bytes;
+}
+
+std::u16string_view RedirectedLineEnd() {
+  return u"\n";
+}
+
+std::string StdErrorLineEnd() {
+  return "\n";
+}
+
+std::u16string FromRedirected(const std::string& Bytes) {
+  return platform::Utf8ToUtf16(Bytes, platform::TInvalidUtf8::Replace);
+}
+
+#endif
 
 namespace {
 
@@ -80,18 +136,29 @@ std::u16string FromUtf16LE(const std::string& Bytes) {
   return text;
 }
 
-std::string Utf8OfUtf16LE(const std::string& Bytes) {
-  return platform::Utf16ToUtf8(FromUtf16LE(Bytes), platform::TLoneSurrogate::Replace);
+std::string Utf8OfRedirected(const std::string& Bytes) {
+  return Utf8WithLF(FromRedirected(Bytes));
+}
+
+std::string Utf8WithLF(std::u16string_view Text) {
+  std::u16string lf;
+  for (std::size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != u'\r' || i + 1 == Text.size() || Text[i + 1] != u'\n') {
+      lf += Text[i];
+    }
+  }
+  return platform::Utf16ToUtf8(lf, platform::TLoneSurrogate::Replace);
 }
 
 std::vector<std::u16string> ReportLines(const std::string& Output) {
-  const std::u16string text = FromUtf16LE(Output);
+  const std::u16string text = FromRedirected(Output);
+  const std::u16string_view lineEnd = RedirectedLineEnd();
   std::vector<std::u16string> lines;
   std::size_t start = 0;
-  for (std::size_t end = text.find(u"\r\n"); end != std::u16string::npos;
-       end = text.find(u"\r\n", start)) {
+  for (std::size_t end = text.find(lineEnd); end != std::u16string::npos;
+       end = text.find(lineEnd, start)) {
     lines.push_back(text.substr(start, end - start));
-    start = end + 2;
+    start = end + lineEnd.size();
   }
   const std::size_t first = BannerLines().size() + 2;  // banner, empty line, name
   return lines.size() > first

@@ -13,7 +13,7 @@ namespace {
 // is what a redirected output would carry, before its encoding.
 TEST(WideWriter, MemoryCollectsTheLinesAsARedirectedOutputCarriesThem) {
   std::u16string text;
-  TWideStdOut output(text);
+  TWideStdOut output(text, TTextEncoding::Utf16LE);
   TTextWriter& writer = output;
   EXPECT_TRUE(writer.WriteLine(u"a\x1B"));
   EXPECT_TRUE(writer.WriteLine());
@@ -25,6 +25,11 @@ TEST(WideWriter, MemoryCollectsTheLinesAsARedirectedOutputCarriesThem) {
   EXPECT_FALSE(output.IsConsole());
   EXPECT_FALSE(output.IsReaderClosed());
   EXPECT_FALSE(output.AnyWriteFailed());
+
+  text.clear();
+  output.UseEncoding(TTextEncoding::Utf8);
+  writer.WriteLine(u"b");
+  EXPECT_EQ(text, u"b\n") << "UTF-8 lines end in LF";
 }
 
 }  // namespace

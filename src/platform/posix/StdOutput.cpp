@@ -9,12 +9,13 @@
 
 #include "platform/CodePage.h"
 #include "platform/KestrixError.h"
+#include "platform/Unicode.h"
 
 namespace kestrix::platform {
 
 namespace {
 
-constexpr char LineEnd[] = "\r\n";
+constexpr char LineEnd = '\n';
 
 // Writes every byte, going on after short and interrupted writes. Returns
 // 0, or the error that stopped it.
@@ -41,7 +42,17 @@ int Descriptor(std::intptr_t Handle) {
   return static_cast<int>(Handle);
 }
 
+// A terminal is given UTF-8 whatever the locale's code set: the UTF-8 of
+// today's systems, and of every other output of the program.
+std::string TerminalBytes(const std::u16string& Text) {
+  return Utf16ToUtf8(Text, TLoneSurrogate::Replace);
+}
+
 }  // namespace
+
+TTextEncoding NativeTextEncoding() {
+  return TTextEncoding::Utf8;
+}
 
 TStdOutput::TStdOutput() : Handle(STDOUT_FILENO) {
   if (::fcntl(STDOUT_FILENO, F_GETFD) == -1) {
@@ -55,12 +66,11 @@ TStdOutput::~TStdOutput() {
 }
 
 bool TStdOutput::WriteConsoleText(const std::u16string& Text) {
-  const std::string bytes = Narrow(Text);
-  return WriteBytes(bytes.data(), bytes.size());
+  return WriteConsoleUtf8(TerminalBytes(Text));
 }
 
 bool TStdOutput::WriteConsoleUtf8(const std::string& Utf8Text) {
-  return WriteAll(Descriptor(Handle), Utf8Text.data(), Utf8Text.size());
+  return WriteBytes(Utf8Text.data(), Utf8Text.size());
 }
 
 bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
@@ -70,9 +80,13 @@ bool TStdOutput::WriteBytes(const void* Data, std::size_t Count) {
   return error == 0;
 }
 
-void WriteStdError(const std::string& Text) {
-  const std::string line = Text + LineEnd;
+void WriteStdErrorLine(const std::u16string& Text) {
+  const std::string line = TerminalBytes(Text) + LineEnd;
   WriteAll(STDERR_FILENO, line.data(), line.size());
+}
+
+void WriteStdError(const std::string& Text) {
+  WriteStdErrorLine(Widen(Text));
 }
 
 std::optional<int> StdErrorConsoleWidth() {
@@ -87,8 +101,8 @@ std::optional<int> StdErrorConsoleWidth() {
 }
 
 bool WriteStdErrorText(const std::u16string& Text) {
-  const std::string bytes = Narrow(Text);
-  return WriteAll(STDERR_FILENO, bytes.data(), bytes.size());
+  const std::string bytes = TerminalBytes(Text);
+  return WriteAll(STDERR_FILENO, bytes.data(), bytes.size()) == 0;
 }
 
 }  // namespace kestrix::platform

@@ -77,6 +77,10 @@ bool WriteAllToConsole(HANDLE Handle, const std::u16string& Text) {
 
 }  // namespace
 
+TTextEncoding NativeTextEncoding() {
+  return TTextEncoding::Utf16LE;
+}
+
 TStdOutput::TStdOutput() {
   const HANDLE handle = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -124,6 +128,10 @@ void WriteStdError(const std::string& Text) {
   } else {
     WriteAll(handle, line.data(), line.size());
   }
+}
+
+void WriteStdErrorLine(const std::u16string& Text) {
+  WriteStdError(Narrow(Text));
 }
 
 std::optional<int> StdErrorConsoleWidth() {
