@@ -27,10 +27,11 @@ int OpenReadOnly(const std::string& Path) {
   return fd;
 }
 
-bool IsFolder(int Fd) {
-  struct stat status {};
-  return ::fstat(Fd, &status) != 0 || S_ISDIR(status.st_mode);
-}
+// Every reader of a file looks at both its ends before anything else (the
+// first frame and the tags behind the stream); announcing the end at once
+// lets the disk fetch it while the head is read, instead of after (cold,
+// the median run over a library was faster in every output form).
+constexpr std::int64_t TailAhead = std::int64_t{128} << 10;
 
 // Regions at least this long are announced to the system, and kept read
 // ahead by this much in steps of half of it, so that the disk stays busy.
@@ -84,9 +85,15 @@ bool TFileStream::Open(const std::u16string& Path) {
   if (fd < 0) {
     return false;
   }
-  if (IsFolder(fd)) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
     ::close(fd);
     return false;
+  }
+  if (S_ISREG(status.st_mode)) {
+    const std::int64_t size = status.st_size;
+    const std::int64_t tail = std::min(size, TailAhead);
+    posix::AdviseWillNeed(fd, size - tail, tail);
   }
   Handle = fd;
   Position = 0;
