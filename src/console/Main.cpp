@@ -238,7 +238,8 @@ TExitCode RunWithOptions(TWideStdOut& Output, const TCommandLine& CommandLine) {
   if (!paths.AnyPath()) {
     return ShowInsteadOfRunning(Output, CommandLine, parsed);
   }
-  if (!IsMachineReadable(options.Form)) {
+  // A quiet run shows only what needs attention: not even the banner.
+  if (!IsMachineReadable(options.Form) && !options.Quiet) {
     ShowBanner(Output, CommandLine.GetArgument(0));
     Output.WriteLine();
   }
