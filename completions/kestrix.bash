@@ -5,13 +5,14 @@
 _kestrix() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]} word option
   local options="--recursive -r --utf8 --utf16 --json --csv --verify --quiet -q --summary"
-  options+=" --files-from --files0-from -- --help -help -h --version"
+  options+=" --files-from --files0-from --jobs -j -- --help -help -h --version"
   # What the program would refuse after the words already there: a second
   # output form or encoding, an option of another form.
   local refused=" "
   COMPREPLY=()
   case $prev in
   --files-from | --files0-from) return 0 ;; # the list's name, or - for standard input
+  --jobs | -j) return 0 ;;                    # a number
   esac
   for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
     case $word in

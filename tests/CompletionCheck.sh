@@ -12,17 +12,18 @@ expect() {
   _kestrix
   [ "${COMPREPLY[*]}" = "$1" ] || { echo "'${*:2}' gives '${COMPREPLY[*]}'" && failed=1; }
 }
-expect "--json" kestrix -r --j
+expect "--json" kestrix -r --js
 # No second output form or encoding, no option of another form; after "--"
 # only paths, left to readline.
-expect "--recursive -r --utf8 --utf16 --files-from --files0-from -- --help -help -h --version" \
+expect "--recursive -r --utf8 --utf16 --files-from --files0-from --jobs -j -- --help -help -h --version" \
   kestrix --csv x -
 expect "--summary" kestrix --json --s
 expect "--quiet" kestrix x --verify --q
 expect "" kestrix --utf16 --u
 expect "" kestrix -- --v
-# A file list's name is left to readline.
+# A file list's name is left to readline, and a count of jobs to the user.
 expect "" kestrix --files0-from -
+expect "" kestrix -j -
 # The help word, first only, or a path.
 expect "help help.mp3" kestrix he
 expect "" kestrix x he

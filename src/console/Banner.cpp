@@ -39,6 +39,7 @@ constexpr const char16_t* OptionLines[] = {
     u"  --summary            with --verify or --json: what the files are made of",
     u"  --files-from FILE    also the paths in FILE, one a line (-: standard input)",
     u"  --files0-from FILE   the same, each path ended by a NUL byte",
+    u"  -j, --jobs N         check N files at once (default: the processors, up to 16)",
     u"  --                   every argument after it is a path",
     u"  -h, --help           show this help",
     u"  --version            show the version and the license",
