@@ -5,6 +5,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "analysis/FileCheck.h"
 #include "platform/FileStream.h"
@@ -118,6 +121,35 @@ TEST_F(ChangingFileTest, TruncatedDuringThePass) {
   EXPECT_EQ(TVerdictKind::Bad, check.Verdict.Kind);
   EXPECT_TRUE(check.Verdict.Has("music_crc"));
   EXPECT_TRUE(check.Verdict.Has("truncated_frame"));
+}
+
+TEST_F(ChangingFileTest, SeveralCutWhileReadAtOnceGiveTheVerdictOfOneAlone) {
+  const TFileCheck alone = CheckWhile(MusicStart + 1, [&] { fs::resize_file(Path, CutAt); });
+  constexpr int Files = 4;
+  std::vector<fs::path> paths;
+  for (int i = 0; i < Files; ++i) {
+    paths.push_back(Folder.Write("copy" + std::to_string(i) + ".mp3", Bytes));
+  }
+  std::vector<TFileCheck> checks(Files);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < Files; ++i) {
+    threads.emplace_back([&, i] {
+      TChangingStream stream(MusicStart + 1, [&] { fs::resize_file(paths[i], CutAt); });
+      platform::TReadBuffer buffer(Block);
+      if (stream.File.Open(ToU16(paths[i]))) {
+        checks[i] = CheckStream(stream, buffer);
+      }
+    });
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  for (const TFileCheck& check : checks) {
+    EXPECT_EQ(check.Verdict.Kind, alone.Verdict.Kind);
+    EXPECT_EQ(check.Verdict.Problems, alone.Verdict.Problems);
+    EXPECT_EQ(check.Verdict.ActualMusicCRC, alone.Verdict.ActualMusicCRC);
+    EXPECT_EQ(check.Stream.Frames, alone.Stream.Frames);
+  }
 }
 
 TEST_F(ChangingFileTest, TruncatedBeforeTheTagIsRead) {
