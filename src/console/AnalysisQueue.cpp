@@ -13,8 +13,7 @@ int DefaultJobs() {
 }
 
 TAnalysisQueue::TAnalysisQueue(int Jobs, const TAnalysisNeeds& Needs)
-    : Needs(Needs),
-      Bound(static_cast<std::size_t>(Jobs > 1 ? Jobs : 1) * (Jobs > 1 ? EntriesPerJob : 1)) {
+    : Needs(Needs), Bound(static_cast<std::size_t>(std::max(Jobs, 1)) * EntriesPerJob) {
   for (int i = 0; i < Jobs && Jobs > 1; ++i) {
     Threads.emplace_back([this] { Work(); });
   }
@@ -43,10 +42,17 @@ bool TAnalysisQueue::IsEmpty() const {
 
 void TAnalysisQueue::Add(TListingEntry Entry) {
   const bool isFile = Entry.Kind == TListingKind::File;
+  std::unique_ptr<platform::TFileStream> file;
+  if (isFile) {
+    file = std::make_unique<platform::TFileStream>();
+    if (!file->Open(Entry.Name)) {
+      file.reset();
+    }
+  }
   bool wake = false;
   {
     const std::lock_guard<std::mutex> guard(Lock);
-    Slots.push_back({{std::move(Entry), {}, false, false}, !isFile});
+    Slots.push_back({{std::move(Entry), {}, false, false}, !isFile, std::move(file)});
     wake = isFile && IdleThreads > 0;
   }
   // A thread is woken only when one sleeps: each wake-up costs.
@@ -60,18 +66,14 @@ void TAnalysisQueue::AddPathEnd(std::u16string Path, bool Matched) {
   TListingEntry end;
   end.Kind = TListingKind::Folder;
   end.Name = std::move(Path);
-  Slots.push_back({{std::move(end), {}, true, Matched}, true});
+  Slots.push_back({{std::move(end), {}, true, Matched}, true, nullptr});
 }
 
 std::vector<TQueuedEntry> TAnalysisQueue::TakeReady(bool Wait) {
-  if (Threads.empty()) {
-    // One job: the files are analysed here, in order, as their turn comes.
-    for (TSlot& slot : Slots) {
-      if (!slot.Ready) {
-        slot.Queued.Check = Analyse(slot.Queued.Entry.Name, CallerBuffer);
-        slot.Ready = true;
-      }
-    }
+  if (Threads.empty() && Wait && !Slots.empty() && !Slots.front().Ready) {
+    // One job: the oldest file is analysed here, when it is waited for.
+    Slots.front().Queued.Check = Analyse(Slots.front(), CallerBuffer);
+    Slots.front().Ready = true;
   }
   std::vector<TQueuedEntry> ready;
   std::unique_lock<std::mutex> guard(Lock);
@@ -110,7 +112,7 @@ void TAnalysisQueue::Work() {
     // Slots stay where they are until the caller takes them, which it does
     // only once they are ready.
     guard.unlock();
-    TFileCheck check = Analyse(slot->Queued.Entry.Name, buffer);
+    TFileCheck check = Analyse(*slot, buffer);
     guard.lock();
     slot->Queued.Check = std::move(check);
     slot->Ready = true;
@@ -121,10 +123,14 @@ void TAnalysisQueue::Work() {
 }
 
 // Whatever goes wrong while a file is read becomes its error entry.
-TFileCheck TAnalysisQueue::Analyse(const std::u16string& FullName,
-                                   platform::TReadBuffer& Buffer) const {
+TFileCheck TAnalysisQueue::Analyse(TSlot& Slot, platform::TReadBuffer& Buffer) const {
+  // Closed on every way out, so that only the files waiting are open.
+  const std::unique_ptr<platform::TFileStream> file = std::move(Slot.File);
   try {
-    return CheckFile(FullName, Buffer, Needs);
+    if (!file) {
+      return FailedCheck(CannotOpenMessage(Slot.Queued.Entry.Name));
+    }
+    return CheckStream(*file, Buffer, Needs);
   } catch (const std::exception& error) {
     return FailedCheck(error.what());
   } catch (...) {

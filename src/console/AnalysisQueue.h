@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,9 +38,11 @@ struct TQueuedEntry {
 // The entries of a walk in walk order, their files analysed on Jobs
 // threads while the caller (one thread) lists and prints: each entry is
 // handed back as soon as it and every entry before it are ready, so what
-// is printed is the same whatever the timing. With one job there are no
-// threads at all: a file is analysed on the caller's thread when its turn
-// to be printed comes, one after the other as if alone.
+// is printed is the same whatever the timing. A file is opened as it is
+// added, which asks the system to start reading it, so that its bytes are
+// on their way while the files before it are analysed. With one job there
+// are no threads at all: a file is analysed on the caller's thread when
+// its turn to be printed comes, one after the other.
 class TAnalysisQueue {
  public:
   TAnalysisQueue(int Jobs, const TAnalysisNeeds& Needs);
@@ -62,12 +65,15 @@ class TAnalysisQueue {
   struct TSlot {
     TQueuedEntry Queued;
     bool Ready = false;
+    // A file's, opened when it was added; none when it could not be opened.
+    std::unique_ptr<platform::TFileStream> File;
   };
 
   void Work();
   // The next file no thread has taken, or null; under the lock.
   TSlot* NextToAnalyse();
-  TFileCheck Analyse(const std::u16string& FullName, platform::TReadBuffer& Buffer) const;
+  // Analyses the slot's file and closes it.
+  TFileCheck Analyse(TSlot& Slot, platform::TReadBuffer& Buffer) const;
 
   const TAnalysisNeeds Needs;
   const std::size_t Bound;
