@@ -38,7 +38,7 @@ options=$("$program" -h x | awk '/^  -/ {
 [ "$(wc -l <<<"$options")" -ge 16 ] || { echo "help lists too few options: $options" && failed=1; }
 for option in $options; do
   grep -qE -- "[ \"]${option}[ \"]" "$1" || { echo "bash completion lacks $option" && failed=1; }
-  # A zsh option is one of a spec's names: in its braces or before its text.
+  # A zsh option is one of an argument line's names: in its braces or before its text.
   [ "$option" = "--" ] || grep -qE -- "[{,)*]${option}[[,}]" "$zsh_script" ||
     { echo "zsh completion lacks $option" && failed=1; }
 done

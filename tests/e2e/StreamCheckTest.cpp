@@ -46,6 +46,30 @@ std::vector<fs::path> Mp3FilesIn(const fs::path& Folder) {
   return files;
 }
 
+using TExpectedVerdicts = std::map<std::string, std::pair<std::string, json>>;
+
+// Checks the verdict and problems of every MP3 file in Folder against
+// Expected (by file name), and returns each file's JSON object by name.
+std::map<std::string, json> ExpectVerdicts(const fs::path& Folder,
+                                           const TExpectedVerdicts& Expected) {
+  const std::vector<fs::path> files = Mp3FilesIn(Folder);
+  const std::vector<json> objects = JsonObjects(files);
+  EXPECT_EQ(objects.size(), Expected.size());
+  std::map<std::string, json> byName;
+  for (std::size_t i = 0; i < files.size() && i < objects.size(); ++i) {
+    const std::string name = files[i].filename().string();
+    byName[name] = objects[i];
+    const auto expected = Expected.find(name);
+    if (expected == Expected.end()) {
+      ADD_FAILURE() << "unexpected file " << name;
+      continue;
+    }
+    EXPECT_EQ(objects[i]["verdict"], expected->second.first) << name;
+    EXPECT_EQ(objects[i]["problems"], expected->second.second) << name;
+  }
+  return byName;
+}
+
 TEST(StreamCheck, SamplesAreIntactAndTheirLengthsAgreeWithTheirTags) {
   const std::vector<fs::path> files = Mp3FilesIn(SamplesFolder());
   const std::vector<json> objects = JsonObjects(files);
@@ -73,7 +97,7 @@ TEST(StreamCheck, SamplesAreIntactAndTheirLengthsAgreeWithTheirTags) {
 
 TEST(StreamCheck, FilesOfOtherEncodersAndToolsAreJudgedForTheirTrueReason) {
   // What the script that made them says of each.
-  const std::map<std::string, std::pair<std::string, json>> expected = {
+  const TExpectedVerdicts expected = {
       {"ffmpeg-mpeg1-mono.mp3", {"warn", {"unverifiable_crc"}}},
       {"ffmpeg-mpeg1-stereo.mp3", {"ok", json::array()}},
       {"ffmpeg-mpeg2-mono.mp3", {"warn", {"unverifiable_crc"}}},
@@ -88,16 +112,7 @@ TEST(StreamCheck, FilesOfOtherEncodersAndToolsAreJudgedForTheirTrueReason) {
       {"protected-mpeg2-mono.mp3", {"ok", json::array()}},
       {"vbr-no-tag.mp3", {"warn", {"no_vbr_header"}}},
   };
-  const std::vector<fs::path> files = Mp3FilesIn(TestDataFolder());
-  const std::vector<json> objects = JsonObjects(files);
-  ASSERT_EQ(objects.size(), expected.size());
-  std::map<std::string, json> byName;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string name = files[i].filename().string();
-    byName[name] = objects[i];
-    EXPECT_EQ(objects[i]["verdict"], expected.at(name).first) << name;
-    EXPECT_EQ(objects[i]["problems"], expected.at(name).second) << name;
-  }
+  std::map<std::string, json> byName = ExpectVerdicts(TestDataFolder(), expected);
   EXPECT_EQ(byName["ffmpeg-mpeg2-mono.mp3"]["details"]["unverifiable_crc"]["crcs"], json({"tag"}));
   EXPECT_EQ(byName["nogap-2.mp3"]["details"]["unverifiable_crc"]["crcs"], json({"music"}));
   EXPECT_EQ(byName["mp3gain-raised.mp3"]["details"]["mp3gain"]["steps"], json({-3, -3}));
@@ -114,7 +129,7 @@ TEST(StreamCheck, FilesOfOtherEncodersAndToolsAreJudgedForTheirTrueReason) {
 // Files that splitters, repair, gain and tag tools changed on purpose: none
 // is damaged, and each warning names the tool's reason.
 TEST(StreamCheck, FilesChangedByToolsAreWarnedAboutNotBad) {
-  const std::map<std::string, std::pair<std::string, json>> expected = {
+  const TExpectedVerdicts expected = {
       {"gstreamer-apev2.mp3", {"ok", json::array()}},
       {"id3v2-appended.mp3", {"ok", json::array()}},
       {"mp3gain-no-record.mp3", {"warn", {"mp3gain"}}},
@@ -124,16 +139,7 @@ TEST(StreamCheck, FilesChangedByToolsAreWarnedAboutNotBad) {
       {"vbrfix-lameinfo.mp3", {"warn", {"header_rewritten", "byte_count"}}},
       {"vbrfix.mp3", {"warn", {"byte_count"}}},  // vbrfix drops the LAME tag
   };
-  const std::vector<fs::path> files = Mp3FilesIn(TestDataFolder() / "edited");
-  const std::vector<json> objects = JsonObjects(files);
-  ASSERT_EQ(objects.size(), expected.size());
-  std::map<std::string, json> byName;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string name = files[i].filename().string();
-    byName[name] = objects[i];
-    EXPECT_EQ(objects[i]["verdict"], expected.at(name).first) << name;
-    EXPECT_EQ(objects[i]["problems"], expected.at(name).second) << name;
-  }
+  std::map<std::string, json> byName = ExpectVerdicts(TestDataFolder() / "edited", expected);
   EXPECT_EQ(byName["mp3gain-no-record.mp3"]["details"]["mp3gain"]["steps"], json({3, 3}));
   EXPECT_EQ(byName["mp3gain-no-record.mp3"]["details"]["mp3gain"]["record"], false);
   EXPECT_EQ(byName["mp3splt-start.mp3"]["details"]["unverifiable_crc"]["crcs"], json({"music"}));
