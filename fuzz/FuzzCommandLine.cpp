@@ -63,9 +63,10 @@ void CheckArguments(const std::vector<std::u16string>& Arguments) {
 }
 
 // Options: without a refusal, the paths are exactly the arguments that do
-// not begin with "-" and are no file list's name, and every argument after
-// the first "--", in order; the lists' names are the arguments after their
-// options, or the text after their "=".
+// not begin with "-" and are no file list's name or job count (each the
+// argument after its option), and every argument after the first "--", in
+// order; the lists' names are the arguments after their options, or the
+// text after their "=".
 void CheckOptions(const std::vector<std::u16string>& Arguments) {
   const TParsedOptions parsed = ParseOptions(Arguments);
   if (parsed.Refusal) {
@@ -79,6 +80,8 @@ void CheckOptions(const std::vector<std::u16string>& Arguments) {
     const std::u16string& argument = Arguments[i];
     if (!pathsOnly && argument == u"--") {
       pathsOnly = true;
+    } else if (!pathsOnly && (argument == u"-j" || argument == u"--jobs")) {
+      ++i;  // the count; a bad one is refused, unless help won
     } else if (!pathsOnly && (argument == u"--files-from" || argument == u"--files0-from")) {
       if (i + 1 < Arguments.size()) {  // else refused, unless help won
         lists.push_back(Arguments[++i]);
